@@ -1,0 +1,28 @@
+// Stored colour values: 0x00BBGGRR for a fixed colour, 0x800000nn for the
+// system colour number nn, looked up when painting so that a change of the
+// system colours shows at once.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace tk {
+
+using ColourValue = std::uint32_t;
+
+inline constexpr ColourValue kSystemColourFlag = 0x80000000u;
+
+constexpr bool IsSystemColour(ColourValue value) { return (value & kSystemColourFlag) != 0; }
+constexpr int SystemColourIndex(ColourValue value) { return static_cast<int>(value & 0xFFu); }
+constexpr ColourValue SystemColour(int index) {
+    return kSystemColourFlag | static_cast<ColourValue>(index & 0xFF);
+}
+
+// The COLORREF to paint with now.
+inline COLORREF ResolveColour(ColourValue value) {
+    return IsSystemColour(value) ? GetSysColor(SystemColourIndex(value))
+                                 : static_cast<COLORREF>(value & 0x00FFFFFFu);
+}
+
+}  // namespace tk

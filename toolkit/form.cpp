@@ -1,0 +1,392 @@
+#include "toolkit/form.h"
+#include "toolkit/window_class.h"
+
+#include "toolkit/app.h"
+#include "toolkit/dpi.h"
+#include "toolkit/picture_box.h"
+
+#if __has_include("toolkit/month_calendar/month_calendar.h")
+#include "toolkit/month_calendar/month_calendar.h"
+#define TIMBUS_HAS_MONTH_CALENDAR 1
+#endif
+
+#include <algorithm>
+
+namespace tk {
+namespace {
+
+// A fixed dialog frame: title bar with a close box only, not resizable.
+constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+constexpr int kFirstControlId = 100;
+
+bool TakesFocus(ControlKind kind) {
+    return kind == ControlKind::PictureBox || kind == ControlKind::PushButton ||
+           kind == ControlKind::MonthCalendar;
+}
+
+// Leaves only Move and Close in the system menu of a fixed-size window.
+void TrimSystemMenu(HWND hwnd) {
+    HMENU menu = GetSystemMenu(hwnd, FALSE);
+    if (menu == nullptr) return;
+    for (UINT command : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE}) {
+        DeleteMenu(menu, command, MF_BYCOMMAND);
+    }
+}
+
+UniqueIcon LoadIconAt(HINSTANCE instance, int id, int size_px) {
+    return UniqueIcon(static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size_px, size_px, 0)));
+}
+
+}  // namespace
+
+bool Form::RegisterClass(HINSTANCE instance) {
+    return RegisterWindowClass(instance, kClassName, WindowProc);
+}
+
+Form::Form(App& app, const FormSpec& spec) : app_(app), spec_(spec) {}
+
+Form::~Form() {
+    if (hwnd_ != nullptr) {
+        // Only reached when creation failed half-way.
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+bool Form::Create(HWND owner) {
+    const unsigned system_dpi = SystemDpi();
+    const PixelRect client = ToPixels(spec_.client, system_dpi);
+    RECT rect{client.left_px, client.top_px, client.left_px + client.width_px,
+              client.top_px + client.height_px};
+    rect = WindowRectForClient(rect, kFormStyle, kFormExStyle, system_dpi);
+    HWND created = CreateWindowExW(kFormExStyle, kClassName, spec_.caption, kFormStyle, rect.left,
+                                   rect.top, rect.right - rect.left, rect.bottom - rect.top, owner,
+                                   nullptr, app_.instance(), this);
+    if (created == nullptr) return false;
+    dpi_ = DpiForWindow(hwnd_);
+    TrimSystemMenu(hwnd_);
+    if (spec_.icon_id != 0) {
+        const int small_px = GetSystemMetrics(SM_CXSMICON) * static_cast<int>(dpi_) / kDefaultDpi;
+        const int big_px = GetSystemMetrics(SM_CXICON) * static_cast<int>(dpi_) / kDefaultDpi;
+        small_icon_ = LoadIconAt(app_.instance(), spec_.icon_id, small_px);
+        big_icon_ = LoadIconAt(app_.instance(), spec_.icon_id, big_px);
+        if (!small_icon_ || !big_icon_) return false;
+        SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_.get()));
+        SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon_.get()));
+    }
+    if (!BuildFont() || !CreateControls()) return false;
+    PlaceWindow();
+    // Focus cues stay hidden until the keyboard is used, as in dialogs.
+    SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+    return true;
+}
+
+void Form::Show() {
+    ShowWindow(hwnd_, SW_SHOW);
+    Activate();
+}
+
+void Form::Activate() {
+    if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+    SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    SetForegroundWindow(hwnd_);
+    SetActiveWindow(hwnd_);
+}
+
+void Form::Close() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+
+HWND Form::Control(std::wstring_view name) const {
+    for (const auto& child : children_) {
+        if (name == child.spec->name) return child.hwnd;
+    }
+    return nullptr;
+}
+
+const ControlSpec* Form::SpecFor(HWND control) const {
+    const Child* child = ChildFor(control);
+    return child ? child->spec : nullptr;
+}
+
+const Form::Child* Form::ChildFor(HWND window) const {
+    for (const auto& child : children_) {
+        if (child.hwnd == window) return &child;
+    }
+    return nullptr;
+}
+
+// The control that has the focus, or holds the window that has it.
+const Form::Child* Form::FocusedChild() const {
+    for (HWND w = GetFocus(); w != nullptr && w != hwnd_; w = GetParent(w)) {
+        if (const Child* child = ChildFor(w)) return child;
+    }
+    return nullptr;
+}
+
+HWND Form::ParentFor(const ControlSpec& control) const {
+    if (control.container == nullptr) return hwnd_;
+    return Control(control.container);
+}
+
+bool Form::BuildFont() {
+    const LOGFONTW face = DialogFont(dpi_);
+    UniqueFont font(CreateFontIndirectW(&face));
+    if (!font) return false;
+    font_ = std::move(font);
+    for (const auto& child : children_) {
+        SendMessageW(child.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    }
+    return true;
+}
+
+bool Form::CreateControls() {
+    int id = kFirstControlId;
+    for (const auto& control : spec_.controls) {
+        HWND parent = ParentFor(control);
+        if (parent == nullptr) return false;
+        HWND hwnd = CreateControl(control, parent, id);
+        if (hwnd == nullptr) return false;
+        children_.push_back({&control, hwnd, id});
+        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+#ifdef TIMBUS_HAS_MONTH_CALENDAR
+        if (control.kind == ControlKind::MonthCalendar && control.calendar != nullptr) {
+            ApplyMonthCalendarSettings(hwnd, *control.calendar);
+        }
+#endif
+        ++id;
+    }
+    return true;
+}
+
+HWND Form::CreateControl(const ControlSpec& control, HWND parent, int id) {
+    const PixelRect r = ToPixels(control.place, dpi_);
+    const DWORD common = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+    const DWORD tab = TakesFocus(control.kind) ? WS_TABSTOP | WS_GROUP : 0;
+    auto* menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+    const wchar_t* class_name = L"";
+    DWORD style = common | tab;
+    DWORD ex_style = 0;
+    PictureBoxParams picture{control.picture_kind, control.picture_id};
+    void* params = nullptr;
+    switch (control.kind) {
+        case ControlKind::PictureBox:
+            class_name = kPictureBoxClass;
+            style |= WS_CLIPCHILDREN;
+            ex_style = WS_EX_CLIENTEDGE | WS_EX_CONTROLPARENT;
+            params = &picture;
+            break;
+        case ControlKind::PushButton:
+            class_name = L"BUTTON";
+            style |= control.is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+            break;
+        case ControlKind::Label:
+            class_name = L"STATIC";
+            style |= SS_LEFT | SS_NOPREFIX;
+            break;
+        case ControlKind::Frame:
+            class_name = L"BUTTON";
+            style |= BS_GROUPBOX;
+            break;
+        case ControlKind::MonthCalendar:
+#ifdef TIMBUS_HAS_MONTH_CALENDAR
+            class_name = L"TimbusMonthCalendar";
+#else
+            class_name = L"STATIC";
+#endif
+            break;
+    }
+    return CreateWindowExW(ex_style, class_name, control.text, style, r.left_px, r.top_px,
+                           r.width_px, r.height_px, parent, menu, app_.instance(), params);
+}
+
+// Puts the client area's top-left at the stored screen place, at this DPI.
+void Form::PlaceWindow() {
+    const PixelRect client = ToPixels(spec_.client, dpi_);
+    RECT rect{client.left_px, client.top_px, client.left_px + client.width_px,
+              client.top_px + client.height_px};
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+    const auto ex_style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+    rect = WindowRectForClient(rect, style, ex_style, dpi_);
+    SetWindowPos(hwnd_, nullptr, rect.left, rect.top, rect.right - rect.left,
+                 rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::LayOutControls() {
+    for (const auto& child : children_) {
+        const PixelRect r = ToPixels(child.spec->place, dpi_);
+        SetWindowPos(child.hwnd, nullptr, r.left_px, r.top_px, r.width_px, r.height_px,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+bool Form::HandleTab(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
+    if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+    HWND focus = GetFocus();
+    if (focus != nullptr) {
+        const auto code = SendMessageW(focus, WM_GETDLGCODE, msg.wParam,
+                                       reinterpret_cast<LPARAM>(&msg));
+        if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) return false;
+    }
+    std::vector<const Child*> order;
+    for (const auto& child : children_) {
+        if (TakesFocus(child.spec->kind) && IsWindowVisible(child.hwnd) &&
+            IsWindowEnabled(child.hwnd)) {
+            order.push_back(&child);
+        }
+    }
+    if (order.empty()) return true;
+    std::stable_sort(order.begin(), order.end(), [](const Child* a, const Child* b) {
+        return a->spec->tab_index < b->spec->tab_index;
+    });
+    const bool backwards = GetKeyState(VK_SHIFT) < 0;
+    const Child* current = FocusedChild();
+    auto it = std::find(order.begin(), order.end(), current);
+    std::size_t next = 0;
+    if (it == order.end()) {
+        next = backwards ? order.size() - 1 : 0;
+    } else {
+        const auto index = static_cast<std::size_t>(it - order.begin());
+        next = backwards ? (index + order.size() - 1) % order.size() : (index + 1) % order.size();
+    }
+    SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    SetFocus(order[next]->hwnd);
+    return true;
+}
+
+void Form::Click(const ControlSpec& control) {
+    for (const auto& handler : spec_.clicks) {
+        if (std::wstring_view(handler.control) == control.name && handler.on_click) {
+            handler.on_click(*this);
+            return;
+        }
+    }
+}
+
+LRESULT Form::OnCommand(int id, int code) {
+    if (code != BN_CLICKED) return 0;
+    const ControlSpec* target = nullptr;
+    if (id == IDCANCEL || id == IDOK) {
+        // Esc and Enter from the dialog manager when no button has the focus.
+        for (const auto& child : children_) {
+            if ((id == IDCANCEL && child.spec->is_cancel) || (id == IDOK && child.spec->is_default))
+                target = child.spec;
+        }
+    } else {
+        for (const auto& child : children_) {
+            if (child.id == id) target = child.spec;
+        }
+    }
+    if (target != nullptr && target->kind == ControlKind::PushButton) Click(*target);
+    return 0;
+}
+
+// Enter clicks the focused push button, else the default button.
+LRESULT Form::OnDefaultId() const {
+    const Child* focused = FocusedChild();
+    if (focused != nullptr && focused->spec->kind == ControlKind::PushButton)
+        return MAKELRESULT(focused->id, DC_HASDEFID);
+    for (const auto& child : children_) {
+        if (child.spec->is_default) return MAKELRESULT(child.id, DC_HASDEFID);
+    }
+    return 0;
+}
+
+LRESULT Form::OnControlColour(HDC dc, HWND control) {
+    const ControlSpec* spec = SpecFor(control);
+    const ColourValue fore = spec && spec->fore_colour != kNoColour
+                                 ? spec->fore_colour
+                                 : SystemColour(COLOR_BTNTEXT);
+    SetTextColor(dc, ResolveColour(fore));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void Form::PaintBackground(HDC dc) const {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    SetDCBrushColor(dc, ResolveColour(spec_.back_colour));
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
+
+LRESULT Form::OnDpiChanged(unsigned dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    BuildFont();
+    LayOutControls();
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    return 0;
+}
+
+// Keeps the focus where it was when the window is activated again.
+void Form::OnActivate(bool active) {
+    if (!active) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd_, focus)) last_focus_ = focus;
+        return;
+    }
+    if (last_focus_ != nullptr && IsWindow(last_focus_) && IsChild(hwnd_, last_focus_)) {
+        SetFocus(last_focus_);
+        return;
+    }
+    const Child* first = nullptr;
+    for (const auto& child : children_) {
+        if (TakesFocus(child.spec->kind) && (!first || child.spec->tab_index < first->spec->tab_index))
+            first = &child;
+    }
+    if (first != nullptr) SetFocus(first->hwnd);
+}
+
+LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* self = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+        self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        if (self != nullptr) {
+            self->hwnd_ = nullptr;
+            self->children_.clear();
+            self->app_.OnFormDestroyed(self);  // deletes self
+        }
+        return DefWindowProcW(hwnd, message, wparam, lparam);
+    }
+    return self ? self->HandleMessage(message, wparam, lparam)
+                : DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_COMMAND:
+            return OnCommand(LOWORD(wparam), HIWORD(wparam));
+        case DM_GETDEFID:
+            return OnDefaultId();
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            return OnControlColour(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+        case WM_ERASEBKGND:
+            PaintBackground(reinterpret_cast<HDC>(wparam));
+            return 1;
+        case WM_PRINTCLIENT:
+            PaintBackground(reinterpret_cast<HDC>(wparam));
+            return 0;
+        case WM_ACTIVATE:
+            OnActivate(LOWORD(wparam) != WA_INACTIVE);
+            return 0;
+        case WM_DPICHANGED:
+            return OnDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+        case WM_SYSCOLORCHANGE:
+        case WM_THEMECHANGED:
+            for (const auto& child : children_) SendMessageW(child.hwnd, message, wparam, lparam);
+            InvalidateRect(hwnd_, nullptr, TRUE);
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd_, message, wparam, lparam);
+}
+
+}  // namespace tk

@@ -1,0 +1,88 @@
+// A top-level window realised from its FormSpec: it creates every control of
+// the table in order, keeps their HWNDs by name, lays them out from twips at
+// the window's DPI and routes clicks to the table's handlers.
+#pragma once
+
+#include "toolkit/form_spec.h"
+#include "toolkit/handles.h"
+
+#include <windows.h>
+
+#include <string_view>
+#include <vector>
+
+namespace tk {
+
+class App;
+
+class Form {
+public:
+    static constexpr wchar_t kClassName[] = L"TimbusForm";
+    static bool RegisterClass(HINSTANCE instance);
+
+    Form(App& app, const FormSpec& spec);
+    ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    // Creates the window and its controls, hidden; false on failure.
+    bool Create(HWND owner);
+    // Shows the window at its place, makes it active and focuses the first
+    // control in tab order.
+    void Show();
+    // Brings an existing window to the front and activates it.
+    void Activate();
+    void Close();
+
+    HWND hwnd() const { return hwnd_; }
+    const FormSpec& spec() const { return spec_; }
+    App& app() const { return app_; }
+    unsigned dpi() const { return dpi_; }
+
+    // The HWND created for a control of the table, by its name; nullptr if
+    // there is none.
+    HWND Control(std::wstring_view name) const;
+    const ControlSpec* SpecFor(HWND control) const;
+
+    // Tab and Shift+Tab in tab-index order, across containers.
+    bool HandleTab(const MSG& msg);
+
+private:
+    struct Child {
+        const ControlSpec* spec;
+        HWND hwnd;
+        int id;
+    };
+
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+
+    bool CreateControls();
+    HWND CreateControl(const ControlSpec& control, HWND parent, int id);
+    void PlaceWindow();
+    void LayOutControls();
+    bool BuildFont();
+    void Click(const ControlSpec& control);
+
+    LRESULT OnCommand(int id, int code);
+    LRESULT OnControlColour(HDC dc, HWND control);
+    LRESULT OnDefaultId() const;
+    LRESULT OnDpiChanged(unsigned dpi, const RECT& suggested);
+    void OnActivate(bool active);
+    void PaintBackground(HDC dc) const;
+    const Child* ChildFor(HWND window) const;
+    const Child* FocusedChild() const;
+    HWND ParentFor(const ControlSpec& control) const;
+
+    App& app_;
+    const FormSpec& spec_;
+    HWND hwnd_ = nullptr;
+    unsigned dpi_ = 96;
+    UniqueFont font_;
+    UniqueIcon big_icon_;
+    UniqueIcon small_icon_;
+    std::vector<Child> children_;
+    HWND last_focus_ = nullptr;
+};
+
+}  // namespace tk

@@ -1,0 +1,10 @@
+#include "toolkit/handles.h"
+
+namespace tk {
+
+HandleCounts& LiveHandleCounts() {
+    static HandleCounts counts;
+    return counts;
+}
+
+}  // namespace tk

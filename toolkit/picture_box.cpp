@@ -1,0 +1,143 @@
+#include "toolkit/picture_box.h"
+
+#include "toolkit/handles.h"
+#include "toolkit/window_class.h"
+
+namespace tk {
+namespace {
+
+class PictureBox {
+public:
+    PictureBox(HWND hwnd, const PictureBoxParams& params) : hwnd_(hwnd), params_(params) {}
+
+    bool Load(HINSTANCE instance) {
+        const auto* name = MAKEINTRESOURCEW(params_.resource_id);
+        switch (params_.kind) {
+            case PictureKind::None:
+                return true;
+            case PictureKind::Bitmap: {
+                bitmap_.reset(static_cast<HBITMAP>(
+                    LoadImageW(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+                BITMAP info{};
+                if (!bitmap_ || !GetObjectW(bitmap_.get(), sizeof info, &info)) return false;
+                size_ = {info.bmWidth, info.bmHeight};
+                return true;
+            }
+            case PictureKind::Icon: {
+                // Width and height 0 without LR_DEFAULTSIZE: the image's own size.
+                icon_.reset(static_cast<HICON>(LoadImageW(instance, name, IMAGE_ICON, 0, 0, 0)));
+                ICONINFO info{};
+                if (!icon_ || !GetIconInfo(icon_.get(), &info)) return false;
+                BITMAP mask{};
+                GetObjectW(info.hbmMask, sizeof mask, &mask);
+                size_ = {mask.bmWidth, info.hbmColor ? mask.bmHeight : mask.bmHeight / 2};
+                if (info.hbmColor) DeleteObject(info.hbmColor);
+                DeleteObject(info.hbmMask);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    void Paint(HDC dc, const RECT& client) const {
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        if (bitmap_) {
+            UniqueDC source(CreateCompatibleDC(dc));
+            if (source) {
+                ScopedSelect select(source.get(), bitmap_.get());
+                BitBlt(dc, 0, 0, size_.cx, size_.cy, source.get(), 0, 0, SRCCOPY);
+            }
+        } else if (icon_) {
+            DrawIconEx(dc, 0, 0, icon_.get(), size_.cx, size_.cy, 0, nullptr, DI_NORMAL);
+        }
+        const auto ui_state = SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0);
+        if (GetFocus() == hwnd_ && !(ui_state & UISF_HIDEFOCUS)) {
+            SetTextColor(dc, RGB(0, 0, 0));
+            SetBkColor(dc, RGB(255, 255, 255));
+            DrawFocusRect(dc, &client);
+        }
+    }
+
+    LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+        switch (message) {
+            case WM_ERASEBKGND:
+                return 1;
+            case WM_PAINT: {
+                PaintScope paint(hwnd_);
+                RECT client;
+                GetClientRect(hwnd_, &client);
+                Paint(paint.dc(), client);
+                return 0;
+            }
+            case WM_PRINTCLIENT: {
+                RECT client;
+                GetClientRect(hwnd_, &client);
+                Paint(reinterpret_cast<HDC>(wparam), client);
+                return 0;
+            }
+            case WM_SETFOCUS:
+            case WM_KILLFOCUS:
+            case WM_UPDATEUISTATE:
+                InvalidateRect(hwnd_, nullptr, FALSE);
+                break;
+            case WM_LBUTTONDOWN:
+                if (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_TABSTOP) SetFocus(hwnd_);
+                return 0;
+            case WM_GETDLGCODE:
+                return 0;
+            // Controls inside the box report to the window, as if placed on it.
+            case WM_COMMAND:
+            case WM_NOTIFY:
+            case WM_CTLCOLORBTN:
+            case WM_CTLCOLORSTATIC:
+                return SendMessageW(GetParent(hwnd_), message, wparam, lparam);
+            case WM_SIZE_PICTURE:
+                return MAKELRESULT(size_.cx, size_.cy);
+            default:
+                break;
+        }
+        return DefWindowProcW(hwnd_, message, wparam, lparam);
+    }
+
+    static constexpr UINT WM_SIZE_PICTURE = WM_USER + 1;
+
+private:
+    HWND hwnd_;
+    PictureBoxParams params_;
+    UniqueBitmap bitmap_;
+    UniqueIcon icon_;
+    SIZE size_{};
+};
+
+LRESULT CALLBACK PictureBoxProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* self = reinterpret_cast<PictureBox*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+        const auto* params = static_cast<const PictureBoxParams*>(create->lpCreateParams);
+        self = new PictureBox(hwnd, params ? *params : PictureBoxParams{});
+        if (!self->Load(create->hInstance)) {
+            delete self;
+            return FALSE;
+        }
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        delete self;
+        return DefWindowProcW(hwnd, message, wparam, lparam);
+    }
+    return self ? self->HandleMessage(message, wparam, lparam)
+                : DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+}  // namespace
+
+bool RegisterPictureBoxClass(HINSTANCE instance) {
+    return RegisterWindowClass(instance, kPictureBoxClass, PictureBoxProc);
+}
+
+SIZE PictureBoxPictureSize(HWND box) {
+    const auto packed = SendMessageW(box, PictureBox::WM_SIZE_PICTURE, 0, 0);
+    return {LOWORD(packed), HIWORD(packed)};
+}
+
+}  // namespace tk
