@@ -495,7 +495,7 @@ def kb_keys():
         [2.25] + [1] * 10 + [2.75],
         [1.5, 1, 1.5, 7, 1.5, 1, 1.5],
     ]
-    special = {(1, 13), (2, 0), (3, 0), (3, 12), (4, 0), (4, 11), (5, 0), (5, 1),
+    grey_key = {(1, 13), (2, 0), (3, 0), (3, 12), (4, 0), (4, 11), (5, 0), (5, 1),
                (5, 2), (5, 4), (5, 5), (5, 6), (0, 0)}
     gap = 0.12
     y = 0.45
@@ -507,7 +507,7 @@ def kb_keys():
                 continue
             yield ((x + gap) / width_u, (y + gap) / depth_u,
                    (x + wdt - gap) / width_u, (y + 1 - gap) / depth_u,
-                   (r, c) in special)
+                   (r, c) in grey_key)
             x += wdt
         y += 1.25 if r == 0 else 1.0
     # Numeric pad.
@@ -555,11 +555,11 @@ def draw_keyboard(canvas):
             x, y = kb_point(u, v)
             paint(canvas, (60, 200, 90) if u < 0.8 else (70, 74, 70), ellipse_mask(x, y, 1.0, 0.6))
             continue
-        u0, v0, u1, v1, special = k
+        u0, v0, u1, v1, grey_key = k
         quad = [kb_point(u0, v0), kb_point(u1, v0), kb_point(u1, v1), kb_point(u0, v1)]
-        skirt_col = (150, 146, 136) if special else (172, 168, 158)
-        cap_col_far = (206, 202, 192) if special else (236, 233, 224)
-        cap_col_near = (190, 186, 176) if special else (224, 220, 210)
+        skirt_col = (150, 146, 136) if grey_key else (172, 168, 158)
+        cap_col_far = (206, 202, 192) if grey_key else (236, 233, 224)
+        cap_col_near = (190, 186, 176) if grey_key else (224, 220, 210)
         paint(canvas, skirt_col, poly_mask(quad))
         du = (u1 - u0) * 0.14
         dv = (v1 - v0) * 0.16
