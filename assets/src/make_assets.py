@@ -485,7 +485,8 @@ def kb_point(u, v):
 
 
 def kb_keys():
-    """Yields (u0, v0, u1, v1, shade) for every key, in keyboard units."""
+    """Yields (u0, v0, u1, v1, grey) for every key, as fractions of the
+    keyboard's width and depth, then ("led", u, v) for the status lights."""
     width_u, depth_u = 20.6, 7.3
     rows = [
         [1, -0.6, 1, 1, 1, 1, -0.5, 1, 1, 1, 1, -0.5, 1, 1, 1, 1],
@@ -496,7 +497,7 @@ def kb_keys():
         [1.5, 1, 1.5, 7, 1.5, 1, 1.5],
     ]
     grey_key = {(1, 13), (2, 0), (3, 0), (3, 12), (4, 0), (4, 11), (5, 0), (5, 1),
-               (5, 2), (5, 4), (5, 5), (5, 6), (0, 0)}
+                (5, 2), (5, 4), (5, 5), (5, 6), (0, 0)}
     gap = 0.12
     y = 0.45
     for r, row in enumerate(rows):
@@ -514,8 +515,8 @@ def kb_keys():
     y = 1.7
     for r in range(5):
         for c in range(4):
-            if c == 3 and r in (2, 4):
-                continue
+            if (c == 3 and r in (2, 4)) or (r == 4 and c == 1):
+                continue        # covered by the tall keys and the wide 0
             tall = c == 3 and r in (1, 3)
             wide = r == 4 and c == 0
             x = 15.7 + c
