@@ -3,10 +3,7 @@
 #include "about_window/about_window.h"
 #include "assets/resource_ids.h"
 #include "toolkit/form.h"
-#if __has_include("toolkit/month_calendar/month_calendar.h")
 #include "toolkit/month_calendar/month_calendar.h"
-#define TIMBUS_HAS_MONTH_CALENDAR 1
-#endif
 
 namespace calendar_window {
 namespace {
@@ -14,7 +11,6 @@ namespace {
 using tk::ControlKind;
 using tk::PictureKind;
 
-#ifdef TIMBUS_HAS_MONTH_CALENDAR
 constexpr tk::MonthCalendarSettings kMonthView1{
     .selected = {2004, 7, 19},
     .min_date = {1753, 1, 1},
@@ -22,7 +18,6 @@ constexpr tk::MonthCalendarSettings kMonthView1{
     .stored_colours = {0x80000012, 0x00FFC0C0, 0x0063783C, 0x00C0FFC0, 0x00000000, 0x0000C000,
                        0x80000012},
 };
-#endif
 
 // Places and sizes in twips (15 to a pixel at 96 DPI).
 constexpr tk::ControlSpec kControls[] = {
@@ -43,9 +38,7 @@ constexpr tk::ControlSpec kControls[] = {
      .container = L"Picture1",
      .place = {1200, 840, 2490, 2370},
      .tab_index = 1,
-#ifdef TIMBUS_HAS_MONTH_CALENDAR
      .calendar = &kMonthView1
-#endif
     },
 };
 

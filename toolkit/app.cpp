@@ -4,10 +4,7 @@
 #include "toolkit/window_class.h"
 #include "toolkit/picture_box.h"
 
-#if __has_include("toolkit/month_calendar/month_calendar.h")
 #include "toolkit/month_calendar/month_calendar.h"
-#define TIMBUS_HAS_MONTH_CALENDAR 1
-#endif
 
 #include <algorithm>
 
@@ -38,9 +35,7 @@ bool App::Init() {
         !RegisterOwnerClass(instance_)) {
         return false;
     }
-#ifdef TIMBUS_HAS_MONTH_CALENDAR
     if (!RegisterMonthCalendarClass(instance_)) return false;
-#endif
     // A window that is never shown owns the visible ones: owned windows get
     // no taskbar button, yet keep their normal title bar.
     owner_.reset(CreateWindowExW(0, kOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,

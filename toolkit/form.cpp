@@ -5,10 +5,7 @@
 #include "toolkit/dpi.h"
 #include "toolkit/picture_box.h"
 
-#if __has_include("toolkit/month_calendar/month_calendar.h")
 #include "toolkit/month_calendar/month_calendar.h"
-#define TIMBUS_HAS_MONTH_CALENDAR 1
-#endif
 
 #include <algorithm>
 
@@ -149,11 +146,9 @@ bool Form::CreateControls() {
         if (hwnd == nullptr) return false;
         children_.push_back({&control, hwnd, id});
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-#ifdef TIMBUS_HAS_MONTH_CALENDAR
         if (control.kind == ControlKind::MonthCalendar && control.calendar != nullptr) {
-            ApplyMonthCalendarSettings(hwnd, *control.calendar);
+            if (!ApplyMonthCalendarSettings(hwnd, *control.calendar)) return false;
         }
-#endif
         ++id;
     }
     return true;
@@ -189,11 +184,7 @@ HWND Form::CreateControl(const ControlSpec& control, HWND parent, int id) {
             style |= BS_GROUPBOX;
             break;
         case ControlKind::MonthCalendar:
-#ifdef TIMBUS_HAS_MONTH_CALENDAR
-            class_name = L"TimbusMonthCalendar";
-#else
-            class_name = L"STATIC";
-#endif
+            class_name = kMonthCalendarClassName;
             break;
     }
     return CreateWindowExW(ex_style, class_name, control.text, style, r.left_px, r.top_px,

@@ -92,9 +92,13 @@ timbus_setup_prefix() {
   touch "$marker"
 }
 
+# The first Wine program also starts Wine's background services, which keep
+# their standard output open; start them here, on /dev/null, so that no later
+# pipe (ctest's, or a | in a script) waits for them.
 timbus_start_wineserver() {
   wineserver -f -p >/dev/null 2>&1 &
   TIMBUS_WINESERVER_PID=$!
+  wine reg query 'HKCU\Software\Wine' </dev/null >/dev/null 2>&1 || true
 }
 
 timbus_cleanup() {
