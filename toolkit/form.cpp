@@ -12,8 +12,10 @@
 namespace tk {
 namespace {
 
-// A fixed dialog frame: title bar with a close box only, not resizable.
-constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// A fixed dialog frame: title bar with a close box only, not resizable. No
+// WS_CLIPCHILDREN: a frame paints only its edge and caption, and relies on
+// the window's background inside (PaintBackground skips the other controls).
+constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr int kFirstControlId = 100;
 
@@ -295,6 +297,14 @@ LRESULT Form::OnControlColour(HDC dc, HWND control) {
 }
 
 void Form::PaintBackground(HDC dc) const {
+    SavedDC saved(dc);
+    for (const auto& child : children_) {
+        if (child.spec->kind == ControlKind::Frame || GetParent(child.hwnd) != hwnd_) continue;
+        RECT r;
+        GetWindowRect(child.hwnd, &r);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+    }
     RECT client;
     GetClientRect(hwnd_, &client);
     SetDCBrushColor(dc, ResolveColour(spec_.back_colour));
