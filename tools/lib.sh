@@ -6,6 +6,8 @@
 TIMBUS_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 TIMBUS_BUILD="${TIMBUS_BUILD_DIR:-$TIMBUS_ROOT/build}"
 TIMBUS_PACKAGES=(g++-mingw-w64-x86-64 cmake wine wine64 fonts-wine xvfb xauth)
+# tools/test also builds with clang, as a second compiler.
+TIMBUS_TEST_PACKAGES=(clang)
 # Bump when the prefix's settings change, so existing prefixes are set up again.
 TIMBUS_PREFIX_VERSION=2
 
@@ -28,13 +30,25 @@ timbus_ensure_packages() {
   DEBIAN_FRONTEND=noninteractive timbus_as_root apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
+# Configures once, then builds what changed. Warnings are errors here.
 timbus_build() {
-  if [ ! -f "$TIMBUS_BUILD/CMakeCache.txt" ]; then
-    cmake -S "$TIMBUS_ROOT" -B "$TIMBUS_BUILD" \
-      -DCMAKE_TOOLCHAIN_FILE="$TIMBUS_ROOT/cmake/mingw-w64-x86_64.cmake" \
-      -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  timbus_build_in "$TIMBUS_BUILD" mingw-w64-x86_64 "$@"
+}
+
+# The program alone, with clang, into build-clang beside the main build.
+timbus_build_clang() {
+  timbus_build_in "$TIMBUS_BUILD-clang" clang-mingw-w64-x86_64 -DTIMBUS_BUILD_TESTS=OFF
+}
+
+timbus_build_in() {
+  local dir="$1" toolchain="$2"
+  shift 2
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake -S "$TIMBUS_ROOT" -B "$dir" \
+      -DCMAKE_TOOLCHAIN_FILE="$TIMBUS_ROOT/cmake/$toolchain.cmake" \
+      -DCMAKE_BUILD_TYPE=Release -DTIMBUS_WARNINGS_AS_ERRORS=ON "$@" >/dev/null
   fi
-  cmake --build "$TIMBUS_BUILD" -j "$(nproc)"
+  cmake --build "$dir" -j "$(nproc)"
 }
 
 timbus_wine_env() {
