@@ -33,6 +33,15 @@ void TrimSystemMenu(HWND hwnd) {
     }
 }
 
+// The client area on the screen. Its place and its size are separate values
+// (unlike a control's edges), so each is converted on its own.
+RECT ClientOnScreen(const TwipsRect& client, unsigned dpi) {
+    const int left = TwipsToPixels(client.left_twips, dpi);
+    const int top = TwipsToPixels(client.top_twips, dpi);
+    return {left, top, left + TwipsToPixels(client.width_twips, dpi),
+            top + TwipsToPixels(client.height_twips, dpi)};
+}
+
 UniqueIcon LoadIconAt(HINSTANCE instance, int id, int size_px) {
     return UniqueIcon(static_cast<HICON>(
         LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size_px, size_px, 0)));
@@ -56,10 +65,8 @@ Form::~Form() {
 
 bool Form::Create(HWND owner) {
     const unsigned system_dpi = SystemDpi();
-    const PixelRect client = ToPixels(spec_.client, system_dpi);
-    RECT rect{client.left_px, client.top_px, client.left_px + client.width_px,
-              client.top_px + client.height_px};
-    rect = WindowRectForClient(rect, kFormStyle, kFormExStyle, system_dpi);
+    const RECT rect = WindowRectForClient(ClientOnScreen(spec_.client, system_dpi), kFormStyle,
+                                          kFormExStyle, system_dpi);
     HWND created = CreateWindowExW(kFormExStyle, kClassName, spec_.caption, kFormStyle, rect.left,
                                    rect.top, rect.right - rect.left, rect.bottom - rect.top, owner,
                                    nullptr, app_.instance(), this);
@@ -195,12 +202,9 @@ HWND Form::CreateControl(const ControlSpec& control, HWND parent, int id) {
 
 // Puts the client area's top-left at the stored screen place, at this DPI.
 void Form::PlaceWindow() {
-    const PixelRect client = ToPixels(spec_.client, dpi_);
-    RECT rect{client.left_px, client.top_px, client.left_px + client.width_px,
-              client.top_px + client.height_px};
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
     const auto ex_style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
-    rect = WindowRectForClient(rect, style, ex_style, dpi_);
+    const RECT rect = WindowRectForClient(ClientOnScreen(spec_.client, dpi_), style, ex_style, dpi_);
     SetWindowPos(hwnd_, nullptr, rect.left, rect.top, rect.right - rect.left,
                  rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }

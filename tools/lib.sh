@@ -59,7 +59,6 @@ timbus_wine_env() {
 }
 
 TIMBUS_XVFB_PID=""
-TIMBUS_WINESERVER_PID=""
 
 # A private X server on the first free display from :90 on.
 timbus_start_xvfb() {
@@ -106,27 +105,50 @@ timbus_setup_prefix() {
   touch "$marker"
 }
 
-# The first Wine program also starts Wine's background services, which keep
-# their standard output open; start them here, on /dev/null, so that no later
-# pipe (ctest's, or a | in a script) waits for them.
+# Copies of the prefix at other DPIs, for the tests that lay the windows out
+# there: build/wineprefix-120 and build/wineprefix-144.
+TIMBUS_OTHER_DPIS=(120 144)
+timbus_setup_dpi_prefixes() {
+  local dpi dir marker
+  for dpi in "${TIMBUS_OTHER_DPIS[@]}"; do
+    dir="$WINEPREFIX-$dpi"
+    marker="$dir/.timbus-dpi-$dpi-$TIMBUS_PREFIX_VERSION"
+    [ -f "$marker" ] && continue
+    timbus_log "setting up the Wine prefix in $dir"
+    rm -rf "$dir"
+    cp -a "$WINEPREFIX" "$dir"
+    WINEPREFIX="$dir" timbus_reg 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD "$dpi"
+    WINEPREFIX="$dir" wineserver -w
+    touch "$marker"
+  done
+}
+
+# A persistent Wine server for a prefix (default: $WINEPREFIX), stopped by
+# timbus_cleanup. The first Wine program also starts Wine's background
+# services, which keep their standard output open; start them here, on
+# /dev/null, so that no later pipe (ctest's, or a | in a script) waits for them.
+TIMBUS_WINESERVERS=()
 timbus_start_wineserver() {
-  wineserver -f -p >/dev/null 2>&1 &
-  TIMBUS_WINESERVER_PID=$!
-  wine reg query 'HKCU\Software\Wine' </dev/null >/dev/null 2>&1 || true
+  local prefix="${1:-$WINEPREFIX}"
+  WINEPREFIX="$prefix" wineserver -f -p >/dev/null 2>&1 &
+  TIMBUS_WINESERVERS+=("$!:$prefix")
+  WINEPREFIX="$prefix" wine reg query 'HKCU\Software\Wine' </dev/null >/dev/null 2>&1 || true
 }
 
 timbus_cleanup() {
-  if [ -n "$TIMBUS_WINESERVER_PID" ]; then
-    wineserver -k >/dev/null 2>&1 || true
-    local i
+  local entry pid prefix i
+  for entry in "${TIMBUS_WINESERVERS[@]}"; do
+    pid="${entry%%:*}"
+    prefix="${entry#*:}"
+    WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
     for i in $(seq 1 50); do
-      kill -0 "$TIMBUS_WINESERVER_PID" 2>/dev/null || break
+      kill -0 "$pid" 2>/dev/null || break
       sleep 0.1
     done
-    kill "$TIMBUS_WINESERVER_PID" 2>/dev/null || true
-    wait "$TIMBUS_WINESERVER_PID" 2>/dev/null || true
-    TIMBUS_WINESERVER_PID=""
-  fi
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  TIMBUS_WINESERVERS=()
   if [ -n "$TIMBUS_XVFB_PID" ]; then
     kill "$TIMBUS_XVFB_PID" 2>/dev/null || true
     wait "$TIMBUS_XVFB_PID" 2>/dev/null || true
