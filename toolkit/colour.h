@@ -25,4 +25,12 @@ inline COLORREF ResolveColour(ColourValue value) {
                                  : static_cast<COLORREF>(value & 0x00FFFFFFu);
 }
 
+// With a high-contrast theme on, fixed colours give way to the system's.
+inline bool HighContrastOn() {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
 }  // namespace tk

@@ -160,6 +160,18 @@ bool Form::CreateControls() {
         }
         ++id;
     }
+    // Within each container the z-order follows the tab indices, so that tools
+    // that read controls in z-order (screen readers, the dialog manager) meet
+    // them in the same order as Tab does.
+    std::vector<const Child*> order;
+    for (const auto& child : children_) order.push_back(&child);
+    std::stable_sort(order.begin(), order.end(), [](const Child* a, const Child* b) {
+        return a->spec->tab_index < b->spec->tab_index;
+    });
+    for (const Child* child : order) {
+        SetWindowPos(child->hwnd, HWND_BOTTOM, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    }
     return true;
 }
 
@@ -196,7 +208,11 @@ HWND Form::CreateControl(const ControlSpec& control, HWND parent, int id) {
             class_name = kMonthCalendarClassName;
             break;
     }
-    return CreateWindowExW(ex_style, class_name, control.text, style, r.left_px, r.top_px,
+    // A picture shows no text; its window text is what accessibility tools read.
+    const wchar_t* text = control.kind == ControlKind::PictureBox && control.accessible_name
+                              ? control.accessible_name
+                              : control.text;
+    return CreateWindowExW(ex_style, class_name, text, style, r.left_px, r.top_px,
                            r.width_px, r.height_px, parent, menu, app_.instance(), params);
 }
 
@@ -292,9 +308,8 @@ LRESULT Form::OnDefaultId() const {
 
 LRESULT Form::OnControlColour(HDC dc, HWND control) {
     const ControlSpec* spec = SpecFor(control);
-    const ColourValue fore = spec && spec->fore_colour != kNoColour
-                                 ? spec->fore_colour
-                                 : SystemColour(COLOR_BTNTEXT);
+    const bool stored = spec && spec->fore_colour != kNoColour && !HighContrastOn();
+    const ColourValue fore = stored ? spec->fore_colour : SystemColour(COLOR_BTNTEXT);
     SetTextColor(dc, ResolveColour(fore));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));

@@ -39,6 +39,8 @@ struct ControlSpec {
     bool is_cancel = false;              // Esc clicks it
     int array_index = -1;                // element number within a control array
     const MonthCalendarSettings* calendar = nullptr;
+    // What a screen reader says for a control that shows no text (a picture).
+    const wchar_t* accessible_name = nullptr;
 };
 
 // What happens on the Click of a named control.

@@ -59,7 +59,8 @@ struct ControlRow {
 TEST_F(AboutWindowTest, ControlsCarryTheirTextsAndPlaces) {
     const ControlRow rows[] = {
         {L"cmdOK", L"OK", {280, 8, 332, 31}},
-        {L"picIcon", L"", {8, 8, 45, 44}},
+        // A picture's window text is its name for screen readers.
+        {L"picIcon", L"Компьютер: монитор и системный блок", {8, 8, 45, 44}},
         {L"lblDescription", L"Программа тимбус для просмотра дней недели.", {8, 48, 331, 62}},
         {L"lblVersion", L"Тимбус V 1.3 Final", {56, 32, 315, 47}},
         {L"Frame1", L"Vortimex - Программы для вас!", {56, 8, 273, 25}},

@@ -120,6 +120,11 @@ TEST_F(CalendarWindowTest, TabFollowsTabIndicesAcrossThePanel) {
         app_->PumpPending();
     }
     EXPECT_EQ(GetFocus(), form_->Control(L"A"));
+
+    // Screen readers walk the panel's children in z-order: the same order.
+    HWND first = GetWindow(form_->Control(L"Picture1"), GW_CHILD);
+    EXPECT_EQ(first, form_->Control(L"MonthView1"));
+    EXPECT_EQ(GetWindow(first, GW_HWNDNEXT), form_->Control(L"A"));
 }
 
 // The monitor picture as 0x00RRGGBB pixels, rows top-down.
