@@ -39,8 +39,7 @@ constexpr tk::ControlSpec kControls[] = {
      .container = L"Picture1",
      .place = {1200, 840, 2490, 2370},
      .tab_index = 1,
-     .calendar = &kMonthView1
-    },
+     .calendar = &kMonthView1},
 };
 
 void OnClickA(tk::Form& form) { about_window::Open(form.app()); }

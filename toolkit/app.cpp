@@ -1,8 +1,8 @@
 #include "toolkit/app.h"
 
 #include "toolkit/form.h"
-#include "toolkit/window_class.h"
 #include "toolkit/picture_box.h"
+#include "toolkit/window_class.h"
 
 #include "toolkit/month_calendar/month_calendar.h"
 

@@ -85,7 +85,8 @@ bool Form::Create(HWND owner) {
     if (!BuildFont() || !CreateControls()) return false;
     PlaceWindow();
     // Focus cues stay hidden until the keyboard is used, as in dialogs.
-    SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+    SendMessageW(hwnd_, WM_CHANGEUISTATE,
+                 MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     return true;
 }
 
@@ -164,7 +165,8 @@ bool Form::CreateControls() {
     // that read controls in z-order (screen readers, the dialog manager) meet
     // them in the same order as Tab does.
     std::vector<const Child*> order;
-    for (const auto& child : children_) order.push_back(&child);
+    for (const auto& child : children_)
+        order.push_back(&child);
     std::stable_sort(order.begin(), order.end(), [](const Child* a, const Child* b) {
         return a->spec->tab_index < b->spec->tab_index;
     });
@@ -212,15 +214,16 @@ HWND Form::CreateControl(const ControlSpec& control, HWND parent, int id) {
     const wchar_t* text = control.kind == ControlKind::PictureBox && control.accessible_name
                               ? control.accessible_name
                               : control.text;
-    return CreateWindowExW(ex_style, class_name, text, style, r.left_px, r.top_px,
-                           r.width_px, r.height_px, parent, menu, app_.instance(), params);
+    return CreateWindowExW(ex_style, class_name, text, style, r.left_px, r.top_px, r.width_px,
+                           r.height_px, parent, menu, app_.instance(), params);
 }
 
 // Puts the client area's top-left at the stored screen place, at this DPI.
 void Form::PlaceWindow() {
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
     const auto ex_style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
-    const RECT rect = WindowRectForClient(ClientOnScreen(spec_.client, dpi_), style, ex_style, dpi_);
+    const RECT rect =
+        WindowRectForClient(ClientOnScreen(spec_.client, dpi_), style, ex_style, dpi_);
     SetWindowPos(hwnd_, nullptr, rect.left, rect.top, rect.right - rect.left,
                  rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -238,8 +241,8 @@ bool Form::HandleTab(const MSG& msg) {
     if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
     HWND focus = GetFocus();
     if (focus != nullptr) {
-        const auto code = SendMessageW(focus, WM_GETDLGCODE, msg.wParam,
-                                       reinterpret_cast<LPARAM>(&msg));
+        const auto code =
+            SendMessageW(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
         if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) return false;
     }
     std::vector<const Child*> order;
@@ -353,7 +356,8 @@ void Form::OnActivate(bool active) {
     }
     const Child* first = nullptr;
     for (const auto& child : children_) {
-        if (TakesFocus(child.spec->kind) && (!first || child.spec->tab_index < first->spec->tab_index))
+        if (TakesFocus(child.spec->kind) &&
+            (!first || child.spec->tab_index < first->spec->tab_index))
             first = &child;
     }
     if (first != nullptr) SetFocus(first->hwnd);
@@ -400,7 +404,8 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
             return OnDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
         case WM_SYSCOLORCHANGE:
         case WM_THEMECHANGED:
-            for (const auto& child : children_) SendMessageW(child.hwnd, message, wparam, lparam);
+            for (const auto& child : children_)
+                SendMessageW(child.hwnd, message, wparam, lparam);
             InvalidateRect(hwnd_, nullptr, TRUE);
             break;
         default:

@@ -13,10 +13,10 @@ struct MonthCalendarSettings;
 class Form;
 
 enum class ControlKind {
-    PictureBox,     // sunken 2-px border; draws a bitmap or icon unscaled; may hold controls
+    PictureBox,  // sunken 2-px border; draws a bitmap or icon unscaled; may hold controls
     PushButton,
     Label,
-    Frame,          // etched rectangle with its caption in the top edge
+    Frame,  // etched rectangle with its caption in the top edge
     MonthCalendar,
 };
 
@@ -34,10 +34,10 @@ struct ControlSpec {
     const wchar_t* text = L"";
     ColourValue fore_colour = kNoColour;
     PictureKind picture_kind = PictureKind::None;
-    int picture_id = 0;                  // resource number
-    bool is_default = false;             // Enter clicks it
-    bool is_cancel = false;              // Esc clicks it
-    int array_index = -1;                // element number within a control array
+    int picture_id = 0;       // resource number
+    bool is_default = false;  // Enter clicks it
+    bool is_cancel = false;   // Esc clicks it
+    int array_index = -1;     // element number within a control array
     const MonthCalendarSettings* calendar = nullptr;
     // What a screen reader says for a control that shows no text (a picture).
     const wchar_t* accessible_name = nullptr;
@@ -52,9 +52,9 @@ struct ClickHandler {
 struct FormSpec {
     const wchar_t* name = L"";
     const wchar_t* caption = L"";
-    TwipsRect client{};        // left, top: the client area's top-left on the screen
+    TwipsRect client{};  // left, top: the client area's top-left on the screen
     ColourValue back_colour = SystemColour(COLOR_BTNFACE);
-    int icon_id = 0;           // resource number of the window's icon
+    int icon_id = 0;  // resource number of the window's icon
     std::span<const ControlSpec> controls;
     std::span<const ClickHandler> clicks;
     void (*on_destroyed)() = nullptr;

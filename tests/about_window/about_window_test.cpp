@@ -39,7 +39,8 @@ protected:
     // Pumps until the condition holds, for at most a second.
     template <typename Condition>
     bool PumpUntil(Condition condition) {
-        for (int i = 0; i < 100 && !condition(); ++i) Pump(10);
+        for (int i = 0; i < 100 && !condition(); ++i)
+            Pump(10);
         return condition();
     }
 
@@ -156,10 +157,12 @@ TEST_F(AboutWindowTest, FrameInsideShowsTheWindowBackground) {
     GetWindowRect(frame, &r);
     const driver::Image screen = driver::CaptureWhenSettled(r, 3000);
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    const std::uint32_t face_rgb = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
+    const std::uint32_t face_rgb =
+        (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
     int wrong = 0;
     for (int x = screen.width - 40; x < screen.width - 4; ++x) {
-        for (int y = 9; y < 14; ++y) wrong += screen.At(x, y) != face_rgb;
+        for (int y = 9; y < 14; ++y)
+            wrong += screen.At(x, y) != face_rgb;
     }
     EXPECT_EQ(wrong, 0);
 }

@@ -67,7 +67,8 @@ TEST_F(CalendarWindowTest, ClientAreaHasItsSizeAndScreenPlace) {
     EXPECT_EQ(origin.y, 130);
 
     // A resize request from outside changes nothing the user sees as size.
-    const LRESULT hit = SendMessageW(window(), WM_NCHITTEST, 0, MAKELPARAM(origin.x + 352 + 3, origin.y + 392 + 3));
+    const LRESULT hit =
+        SendMessageW(window(), WM_NCHITTEST, 0, MAKELPARAM(origin.x + 352 + 3, origin.y + 392 + 3));
     EXPECT_NE(hit, HTBOTTOMRIGHT);
 }
 
@@ -95,7 +96,8 @@ TEST_F(CalendarWindowTest, ControlsSitWhereTheTableSays) {
         EXPECT_TRUE(EqualRect(&r, &place.window_px))
             << place.name << ": " << r.left << "," << r.top << "," << r.right << "," << r.bottom;
         GetClientRect(control, &r);
-        EXPECT_TRUE(EqualRect(&r, &place.client_px)) << place.name << ": " << r.right << "x" << r.bottom;
+        EXPECT_TRUE(EqualRect(&r, &place.client_px))
+            << place.name << ": " << r.right << "x" << r.bottom;
     }
     wchar_t text[64] = {};
     GetWindowTextW(form_->Control(L"A"), text, 64);
@@ -130,9 +132,9 @@ TEST_F(CalendarWindowTest, TabFollowsTabIndicesAcrossThePanel) {
 // The monitor picture as 0x00RRGGBB pixels, rows top-down.
 driver::Image LoadMonitorPicture() {
     driver::Image image;
-    auto* bitmap = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
-                                                   MAKEINTRESOURCEW(IDB_MONITOR), IMAGE_BITMAP, 0,
-                                                   0, LR_CREATEDIBSECTION));
+    auto* bitmap =
+        static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MONITOR),
+                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (bitmap == nullptr) return image;
     BITMAP info{};
     GetObjectW(bitmap, sizeof info, &info);
@@ -150,11 +152,14 @@ driver::Image LoadMonitorPicture() {
               DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     DeleteObject(bitmap);
-    for (auto& p : image.pixels) p &= 0xFFFFFF;
+    for (auto& p : image.pixels)
+        p &= 0xFFFFFF;
     return image;
 }
 
-std::uint32_t ToRgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+std::uint32_t ToRgb(COLORREF c) {
+    return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
 
 TEST_F(CalendarWindowTest, PanelShowsThePictureUnscaledAndClippedToItsInnerArea) {
     // Keep the panel's focus rectangle out of the picture.
@@ -189,7 +194,8 @@ TEST_F(CalendarWindowTest, PanelShowsThePictureUnscaledAndClippedToItsInnerArea)
 
     // The one inner row below the picture is button face, across the panel.
     const std::uint32_t face = ToRgb(GetSysColor(COLOR_BTNFACE));
-    for (int x = 0; x < 349; x += 7) EXPECT_EQ(screen.At(x + kBorder, 390 + kBorder), face) << x;
+    for (int x = 0; x < 349; x += 7)
+        EXPECT_EQ(screen.At(x + kBorder, 390 + kBorder), face) << x;
 
     // The sunken border: the panel's right border sits in the client's last
     // two columns, not picture column 349.
@@ -209,7 +215,8 @@ TEST_F(CalendarWindowTest, AboutButtonIsCutOffAtThePanelsInnerEdge) {
     HDC memory = CreateCompatibleDC(screen_dc);
     HBITMAP canvas = CreateCompatibleBitmap(screen_dc, 89, 17);
     HGDIOBJ old = SelectObject(memory, canvas);
-    SendMessageW(button, WM_PRINT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_NONCLIENT | PRF_ERASEBKGND);
+    SendMessageW(button, WM_PRINT, reinterpret_cast<WPARAM>(memory),
+                 PRF_CLIENT | PRF_NONCLIENT | PRF_ERASEBKGND);
     const COLORREF right_edge = GetPixel(memory, 88, 8);
     const COLORREF fifth_from_right = GetPixel(memory, 84, 8);
     SelectObject(memory, old);

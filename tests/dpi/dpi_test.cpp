@@ -2,9 +2,9 @@
 // the picture keeps its pixel size, and no text is cut. ctest runs this at 96,
 // 120 and 144 DPI (one Wine prefix each) and names the DPI it expects in
 // TIMBUS_EXPECT_DPI, so a prefix at the wrong DPI fails instead of passing.
+#include "toolkit/dpi.h"
 #include "about_window/about_window.h"
 #include "calendar_window/calendar_window.h"
-#include "toolkit/dpi.h"
 #include "toolkit/form.h"
 #include "toolkit/picture_box.h"
 
@@ -27,12 +27,36 @@ struct Layout {
 
 // Worked out by hand from the twips: pixels = twips * dpi / 1440, rounded.
 constexpr Layout kLayouts[] = {
-    {96, {353, 393}, {151, 130}, {0, 0, 353, 401}, {264, 0, 353, 17}, {80, 56, 246, 214},
-     {335, 157}, {398, 209}, {280, 8, 332, 31}, {8, 120, 337, 137}},
-    {120, {441, 491}, {189, 163}, {0, 0, 441, 501}, {330, 0, 441, 21}, {100, 70, 308, 268},
-     {419, 196}, {498, 261}, {350, 10, 415, 39}, {10, 150, 421, 171}},
-    {144, {530, 590}, {227, 195}, {0, 0, 530, 602}, {396, 0, 530, 26}, {120, 84, 369, 321},
-     {503, 236}, {597, 314}, {420, 12, 498, 47}, {12, 180, 506, 206}},
+    {96,
+     {353, 393},
+     {151, 130},
+     {0, 0, 353, 401},
+     {264, 0, 353, 17},
+     {80, 56, 246, 214},
+     {335, 157},
+     {398, 209},
+     {280, 8, 332, 31},
+     {8, 120, 337, 137}},
+    {120,
+     {441, 491},
+     {189, 163},
+     {0, 0, 441, 501},
+     {330, 0, 441, 21},
+     {100, 70, 308, 268},
+     {419, 196},
+     {498, 261},
+     {350, 10, 415, 39},
+     {10, 150, 421, 171}},
+    {144,
+     {530, 590},
+     {227, 195},
+     {0, 0, 530, 602},
+     {396, 0, 530, 26},
+     {120, 84, 369, 321},
+     {503, 236},
+     {597, 314},
+     {420, 12, 498, 47},
+     {12, 180, 506, 206}},
 };
 
 class DpiTest : public ::testing::Test {
