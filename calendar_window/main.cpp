@@ -4,6 +4,17 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+
+#if defined(__GLIBCXX__)
+// The library's default terminate handler prints the exception's demangled
+// type, which links in its whole demangler (about 40 KB). A GUI program has
+// nowhere to print it to: end at once instead.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
+#endif
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // DLLs load from System32 only, before anything else can load one.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
