@@ -219,11 +219,11 @@ Layout ComputeLayout(int width, int height, const TextMetrics& metrics) {
 
 Size MinimumSize(const TextMetrics& metrics, const TextWidths& widths) {
     const Spacing s = SpacingFor(metrics);
-    const int cell_pad = 4;
+    const int cell_pad = 2;  // a pixel either side, as the paint needs
     const int day_column = std::max(widths.day, widths.weekday) + cell_pad;
     const int button = s.title_height;
     const int width = std::max({kWeekColumns * day_column,
-                                widths.title + 2 * button + 2 * cell_pad,
+                                widths.title + 2 + 2 * button,
                                 kZoomColumns * (widths.zoom_cell + cell_pad)}) +
                       2 * s.margin;
     const int height = s.title_height + s.gap + s.weekday_height + 1 + s.gap +
@@ -384,6 +384,12 @@ Outcome Calendar::Page(int direction) {
     return {};
 }
 
+Outcome Calendar::PageTimes(int direction, int times) {
+    Outcome outcome;
+    for (int i = 0; i < times && CanPage(direction); ++i) outcome = Merge(outcome, Page(direction));
+    return outcome;
+}
+
 Outcome Calendar::Wheel(int delta) {
     constexpr int kNotch = 120;
     if ((delta > 0 && wheel_remainder_ < 0) || (delta < 0 && wheel_remainder_ > 0)) {
@@ -438,10 +444,12 @@ Outcome Calendar::Press(Key key) {
         case Key::Right: return shift(1);
         case Key::Up: return shift(-kZoomColumns);
         case Key::Down: return shift(kZoomColumns);
-        case Key::PageUp:
-        case Key::YearUp: return Page(-1);
-        case Key::PageDown:
-        case Key::YearDown: return Page(1);
+        case Key::PageUp: return Page(-1);
+        case Key::PageDown: return Page(1);
+        // With Ctrl a page is ten times bigger, as a year is to a month: the
+        // only quick way across the centuries.
+        case Key::YearUp: return PageTimes(-1, 10);
+        case Key::YearDown: return PageTimes(1, 10);
         case Key::Home:
         case Key::End: {
             const bool home = key == Key::Home;

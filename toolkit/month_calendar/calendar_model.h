@@ -94,6 +94,7 @@ struct ZoomGrid {
 ZoomGrid BuildZoomGrid(View view, Month focus, const DateRange& range);
 int ZoomCellOf(View view, Month focus);
 
+// YearUp and YearDown are Ctrl+PageUp and Ctrl+PageDown.
 enum class Key { Left, Right, Up, Down, PageUp, PageDown, YearUp, YearDown, Home, End, Enter, Escape };
 
 // What one action changed, so the window knows what to repaint and tell.
@@ -223,6 +224,7 @@ private:
     Outcome MoveSelection(Date target, bool picked);
     Outcome MoveFocus(Month target);
     Outcome PageMonths(int months);
+    Outcome PageTimes(int direction, int times);
     Month ClampFocus(Month focus) const;
 
     DateRange range_;  // first: the others are clamped to it

@@ -158,6 +158,9 @@ struct Control {
     std::vector<MonthCalendarText> painted;
 
     bool focused = false;
+    // Kept from WM_UPDATEUISTATE as well as asked for: Wine answers every
+    // WM_QUERYUISTATE with 0.
+    bool hide_focus = false;
     bool first_day_set = false;
     WPARAM range_flags = 0;
     std::optional<Date> today_override;
@@ -224,6 +227,22 @@ int TextWidth(HDC dc, const std::wstring& text, std::size_t begin, std::size_t e
     return size.cx;
 }
 
+bool IsSpaceSeparator(wchar_t c) {
+    return c == 0x00A0 || (c >= 0x2000 && c <= 0x200A) || c == 0x202F || c == 0x205F;
+}
+
+// Locales put narrow no-break spaces in titles ("июль 2004\u202Fг.") that
+// fonts such as Tahoma have no glyph for; a plain space keeps every index.
+void ReplaceMissingSpaces(HDC dc, std::wstring& text) {
+    for (wchar_t& c : text) {
+        if (!IsSpaceSeparator(c)) continue;
+        WORD glyph = 0;
+        if (GetGlyphIndicesW(dc, &c, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) != 1 || glyph == 0xFFFF) {
+            c = L' ';
+        }
+    }
+}
+
 // Builds the title text for the shown page and measures where its parts fall.
 void EnsureTitle(Control& c, HDC measure_dc) {
     const View view = c.model.view();
@@ -256,6 +275,7 @@ void EnsureTitle(Control& c, HDC measure_dc) {
         std::optional<WindowDC> own_dc;
         if (measure_dc == nullptr) measure_dc = own_dc.emplace(c.window).get();
         ScopedSelect select(measure_dc, BoldFont(c));
+        ReplaceMissingSpaces(measure_dc, text);
         const Rect& band = c.layout.title;
         const int left = band.left + (band.width() - TextWidth(measure_dc, text, 0, text.size())) / 2;
         const auto part = [&](const cal::TextSpan& span) {
@@ -412,9 +432,7 @@ struct Painter {
         Text(c.title.text, {l.prev_button.right, l.title.top, l.next_button.left, l.title.bottom}, BoldFont(c),
              c.metrics.title_line_height, TextColour(cal::ColourPart::TitleText));
 
-        const bool hide_focus =
-            (SendMessageW(c.window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
-        const bool show_focus = c.focused && !hide_focus;
+        const bool show_focus = c.focused && !c.hide_focus;
         if (c.model.view() == View::Month) {
             MonthPage(show_focus);
         } else {
@@ -709,7 +727,20 @@ bool OnNcCreate(HWND window) {
     return true;
 }
 
+bool FocusHiddenByUiState(HWND window) {
+    return (SendMessageW(window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+}
+
+void OnUpdateUiState(Control& c, WORD action, WORD flags) {
+    if ((flags & UISF_HIDEFOCUS) == 0) return;
+    if (action == UIS_SET) c.hide_focus = true;
+    if (action == UIS_CLEAR) c.hide_focus = false;
+    if (action == UIS_INITIALIZE) c.hide_focus = FocusHiddenByUiState(c.window);
+    InvalidateRect(c.window, nullptr, FALSE);
+}
+
 void OnCreate(Control& c) {
+    c.hide_focus = FocusHiddenByUiState(c.window);
     c.high_contrast = HighContrastOn();
     LoadLocale(c);
     UseFont(c, nullptr);
@@ -778,7 +809,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_UPDATEUISTATE: {
             const LRESULT result = DefWindowProcW(window, message, wp, lp);
-            InvalidateRect(window, nullptr, FALSE);
+            OnUpdateUiState(*c, LOWORD(wp), HIWORD(wp));
             return result;
         }
         case WM_TIMER:

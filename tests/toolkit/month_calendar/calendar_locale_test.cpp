@@ -1,0 +1,99 @@
+// The calendar's words for several locales, asked for in-process.
+#include "toolkit/month_calendar/calendar_locale.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tk::cal {
+namespace {
+
+std::string Utf8(const std::wstring& text) {
+    std::string out;
+    for (wchar_t c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::wstring Part(const MonthTitle& title, const TextSpan& span) {
+    return title.text.substr(span.begin, span.end - span.begin);
+}
+
+struct LocaleCase {
+    const wchar_t* locale;
+    const wchar_t* july;         // nominative
+    const wchar_t* monday;       // shortest name
+    int first_day;               // 0 Monday ... 6 Sunday
+    const wchar_t* title_month;  // the month as the title writes it
+    bool year_first;
+};
+
+const LocaleCase kLocales[] = {
+    {L"ru-RU", L"июль", L"пн", 0, L"июль", false},
+    {L"en-US", L"July", L"Mo", 6, L"July", false},
+    {L"en-GB", L"July", L"Mo", 0, L"July", false},
+    {L"de-DE", L"Juli", L"Mo.", 0, L"Juli", false},
+    {L"hu-HU", L"július", L"H", 0, L"július", true},
+    {L"ja-JP", L"7月", L"月", 6, L"7", true},  // "yyyy年M月": 月 is literal text
+};
+
+TEST(CalendarLocale, NamesAndFirstDayComeFromTheLocale) {
+    for (const LocaleCase& c : kLocales) {
+        const LocaleTexts texts = LoadLocaleTexts(c.locale);
+        SCOPED_TRACE(Utf8(c.locale));
+        EXPECT_EQ(texts.month_names[6], c.july);
+        EXPECT_EQ(texts.day_names[0], c.monday);
+        EXPECT_EQ(texts.first_day_of_week, c.first_day);
+        for (const std::wstring& name : texts.day_names) EXPECT_FALSE(name.empty());
+        for (const std::wstring& name : texts.short_month_names) EXPECT_FALSE(name.empty());
+    }
+}
+
+TEST(CalendarLocale, TitleFindsTheMonthAndTheYearInEitherOrder) {
+    for (const LocaleCase& c : kLocales) {
+        const MonthTitle title = FormatMonthTitle(c.locale, 2004, 7);
+        SCOPED_TRACE(Utf8(c.locale) + ": " + Utf8(title.text));
+        EXPECT_EQ(Part(title, title.month), c.title_month);
+        EXPECT_EQ(Part(title, title.year), L"2004");
+        EXPECT_EQ(title.year.begin < title.month.begin, c.year_first);
+        EXPECT_TRUE(title.month.end <= title.year.begin || title.year.end <= title.month.begin);
+    }
+}
+
+TEST(CalendarLocale, TitlesOfSomeMonths) {
+    struct Case {
+        const wchar_t* locale;
+        int year;
+        unsigned month;
+        const wchar_t* text;
+    };
+    const Case cases[] = {
+        {L"en-US", 2004, 7, L"July 2004"},   {L"en-US", 1753, 1, L"January 1753"},
+        {L"de-DE", 9999, 12, L"Dezember 9999"}, {L"ru-RU", 2004, 7, L"июль 2004\x202Fг."},
+        {L"ru-RU", 2004, 3, L"март 2004\x202Fг."},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FormatMonthTitle(c.locale, c.year, c.month).text, c.text) << Utf8(c.text);
+    }
+}
+
+TEST(CalendarLocale, WeekdayNumbersMatchTheLocalesCounting) {
+    EXPECT_EQ(WeekdayFromLocaleNumber(0), std::chrono::Monday);
+    EXPECT_EQ(WeekdayFromLocaleNumber(5), std::chrono::Saturday);
+    EXPECT_EQ(WeekdayFromLocaleNumber(6), std::chrono::Sunday);
+    for (int n = 0; n < 7; ++n) EXPECT_EQ(LocaleNumberOf(WeekdayFromLocaleNumber(n)), n);
+    EXPECT_EQ(YearSpanText(2000, 2009), L"2000\x2013" L"2009");
+}
+
+}  // namespace
+}  // namespace tk::cal
