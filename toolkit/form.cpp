@@ -140,10 +140,11 @@ bool Form::BuildFont() {
     const LOGFONTW face = DialogFont(dpi_);
     UniqueFont font(CreateFontIndirectW(&face));
     if (!font) return false;
-    font_ = std::move(font);
     for (const auto& child : children_) {
-        SendMessageW(child.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+        SendMessageW(child.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     }
+    // The old font goes only once no control holds it any more.
+    font_ = std::move(font);
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 
 namespace {
@@ -163,6 +164,41 @@ TEST_F(DpiTest, FontFollowsTheDpiAndNoTextIsCut) {
         EXPECT_LE(extent.cy, box.bottom - box.top) << t.name;
     }
     ReleaseDC(about_->hwnd(), dc);
+}
+
+TEST_F(DpiTest, MovingToAnotherDpiLaysTheWindowsOutAgain) {
+    // What Windows sends when a window moves to a monitor of another DPI: the
+    // new DPI and a suggested window rectangle.
+    const Layout& next = kLayouts[(layout_ - kLayouts + 1) % std::size(kLayouts)];
+    struct Case {
+        tk::Form* form;
+        SIZE client;
+    };
+    for (const Case& c : {Case{calendar_, next.calendar_client}, Case{about_, next.about_client}}) {
+        RECT suggested{100, 100, 100 + c.client.cx, 100 + c.client.cy};
+        AdjustWindowRectEx(&suggested,
+                           static_cast<DWORD>(GetWindowLongPtrW(c.form->hwnd(), GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongPtrW(c.form->hwnd(), GWL_EXSTYLE)));
+        SendMessageW(c.form->hwnd(), WM_DPICHANGED, MAKEWPARAM(next.dpi, next.dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        RECT window;
+        GetWindowRect(c.form->hwnd(), &window);
+        ExpectRect(window, suggested, "window");
+    }
+    HWND panel = calendar_->Control(L"Picture1");
+    ExpectRect(PlaceIn(panel, calendar_->hwnd()), next.picture1, "Picture1");
+    ExpectRect(PlaceIn(calendar_->Control(L"A"), panel), next.a, "A");
+    ExpectRect(PlaceIn(calendar_->Control(L"MonthView1"), panel), next.month_view1, "MonthView1");
+    ExpectRect(PlaceIn(about_->Control(L"cmdOK"), about_->hwnd()), next.ok, "cmdOK");
+    ExpectRect(PlaceIn(about_->Control(L"Label3"), about_->hwnd()), next.label3, "Label3");
+    auto* font =
+        reinterpret_cast<HFONT>(SendMessageW(about_->Control(L"Label1"), WM_GETFONT, 0, 0));
+    LOGFONTW face{};
+    GetObjectW(font, sizeof face, &face);
+    EXPECT_EQ(face.lfHeight, -MulDiv(8, static_cast<int>(next.dpi), 72));
+    EXPECT_EQ(
+        reinterpret_cast<HFONT>(SendMessageW(calendar_->Control(L"MonthView1"), WM_GETFONT, 0, 0)),
+        reinterpret_cast<HFONT>(SendMessageW(calendar_->Control(L"A"), WM_GETFONT, 0, 0)));
 }
 
 }  // namespace
