@@ -94,14 +94,9 @@ TEST_F(AboutWindowTest, WindowHasItsFrameSizePlaceAndNoOwnerButTheHiddenOne) {
     wchar_t caption[64] = {};
     GetWindowTextW(about(), caption, 64);
     EXPECT_STREQ(caption, L"О программе !");
-    RECT client;
-    GetClientRect(about(), &client);
-    EXPECT_EQ(client.right, 335);
-    EXPECT_EQ(client.bottom, 157);
-    POINT origin{0, 0};
-    ClientToScreen(about(), &origin);
-    EXPECT_EQ(origin.x, 398);
-    EXPECT_EQ(origin.y, 209);
+    const RECT client = driver::ClientRectOnScreen(about());
+    const RECT expected{398, 209, 398 + 335, 209 + 157};
+    EXPECT_TRUE(EqualRect(&client, &expected));
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(about(), GWL_STYLE));
     EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
     HWND owner = GetWindow(about(), GW_OWNER);
@@ -232,10 +227,9 @@ TEST_F(AboutWindowTest, OpensAtItsPlaceWhereverTheCalendarWindowIs) {
     SetWindowPos(calendar_->hwnd(), nullptr, 500, 400, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     about_ = about_window::Open(*app_);
     ASSERT_NE(about_, nullptr);
-    POINT origin{0, 0};
-    ClientToScreen(about(), &origin);
-    EXPECT_EQ(origin.x, 398);
-    EXPECT_EQ(origin.y, 209);
+    const RECT client = driver::ClientRectOnScreen(about());
+    EXPECT_EQ(client.left, 398);
+    EXPECT_EQ(client.top, 209);
 }
 
 TEST_F(AboutWindowTest, CalendarWindowStaysUsableWhileAboutIsOpen) {

@@ -57,14 +57,10 @@ TEST_F(CalendarWindowTest, HasAFixedDialogFrameAndNoTaskbarButton) {
 }
 
 TEST_F(CalendarWindowTest, ClientAreaHasItsSizeAndScreenPlace) {
-    RECT client;
-    GetClientRect(window(), &client);
-    EXPECT_EQ(client.right, 353);
-    EXPECT_EQ(client.bottom, 393);
-    POINT origin{0, 0};
-    ClientToScreen(window(), &origin);
-    EXPECT_EQ(origin.x, 151);
-    EXPECT_EQ(origin.y, 130);
+    const RECT client = driver::ClientRectOnScreen(window());
+    const RECT expected{151, 130, 151 + 353, 130 + 393};
+    EXPECT_TRUE(EqualRect(&client, &expected));
+    const POINT origin{client.left, client.top};
 
     // A resize request from outside changes nothing the user sees as size.
     const LRESULT hit =
@@ -131,29 +127,11 @@ TEST_F(CalendarWindowTest, TabFollowsTabIndicesAcrossThePanel) {
 
 // The monitor picture as 0x00RRGGBB pixels, rows top-down.
 driver::Image LoadMonitorPicture() {
-    driver::Image image;
     auto* bitmap =
         static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MONITOR),
                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (bitmap == nullptr) return image;
-    BITMAP info{};
-    GetObjectW(bitmap, sizeof info, &info);
-    image.width = info.bmWidth;
-    image.height = info.bmHeight;
-    image.pixels.resize(static_cast<std::size_t>(image.width) * image.height);
-    BITMAPINFO request{};
-    request.bmiHeader.biSize = sizeof request.bmiHeader;
-    request.bmiHeader.biWidth = image.width;
-    request.bmiHeader.biHeight = -image.height;
-    request.bmiHeader.biPlanes = 1;
-    request.bmiHeader.biBitCount = 32;
-    HDC screen = GetDC(nullptr);
-    GetDIBits(screen, bitmap, 0, static_cast<UINT>(image.height), image.pixels.data(), &request,
-              DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    DeleteObject(bitmap);
-    for (auto& p : image.pixels)
-        p &= 0xFFFFFF;
+    driver::Image image = driver::ImageOfBitmap(bitmap);
+    if (bitmap != nullptr) DeleteObject(bitmap);
     return image;
 }
 
@@ -168,9 +146,7 @@ TEST_F(CalendarWindowTest, PanelShowsThePictureUnscaledAndClippedToItsInnerArea)
     ASSERT_EQ(picture.width, 405);
     ASSERT_EQ(picture.height, 390);
 
-    RECT client;
-    GetClientRect(window(), &client);
-    MapWindowPoints(window(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const RECT client = driver::ClientRectOnScreen(window());
     const driver::Image screen = driver::CaptureWhenSettled(client, 3000);
     ASSERT_EQ(screen.width, 353);
     ASSERT_EQ(screen.height, 393);
@@ -205,9 +181,7 @@ TEST_F(CalendarWindowTest, PanelShowsThePictureUnscaledAndClippedToItsInnerArea)
 TEST_F(CalendarWindowTest, AboutButtonIsCutOffAtThePanelsInnerEdge) {
     SetFocus(form_->Control(L"MonthView1"));
     HWND button = form_->Control(L"A");
-    RECT client;
-    GetClientRect(window(), &client);
-    MapWindowPoints(window(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const RECT client = driver::ClientRectOnScreen(window());
     const driver::Image screen = driver::CaptureWhenSettled(client, 3000);
 
     // Render the whole button off-screen to learn what its right edge looks like.

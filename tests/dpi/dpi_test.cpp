@@ -5,6 +5,7 @@
 #include "toolkit/dpi.h"
 #include "about_window/about_window.h"
 #include "calendar_window/calendar_window.h"
+#include "tests/support/driver.h"
 #include "toolkit/form.h"
 #include "toolkit/picture_box.h"
 
@@ -95,14 +96,8 @@ protected:
     }
 
     static void ExpectClient(HWND window, SIZE size, POINT origin) {
-        RECT client;
-        GetClientRect(window, &client);
-        EXPECT_EQ(client.right, size.cx);
-        EXPECT_EQ(client.bottom, size.cy);
-        POINT at{0, 0};
-        ClientToScreen(window, &at);
-        EXPECT_EQ(at.x, origin.x);
-        EXPECT_EQ(at.y, origin.y);
+        const RECT expected{origin.x, origin.y, origin.x + size.cx, origin.y + size.cy};
+        ExpectRect(driver::ClientRectOnScreen(window), expected, "client area");
     }
 
     std::unique_ptr<tk::App> app_;

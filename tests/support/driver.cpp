@@ -37,7 +37,8 @@ long Process::WaitForExit(DWORD timeout_ms) {
 }
 
 void Process::Stop() {
-    for (HWND window : VisibleWindows(pid())) PostMessageW(window, WM_CLOSE, 0, 0);
+    for (HWND window : VisibleWindows(pid()))
+        PostMessageW(window, WM_CLOSE, 0, 0);
     if (WaitForExit(5000) < 0) {
         TerminateProcess(info_.hProcess, 255);
         WaitForSingleObject(info_.hProcess, 5000);
@@ -162,32 +163,66 @@ void Settle(DWORD ms) {
     } while (GetTickCount() - start < ms);
 }
 
-Image CaptureScreen(const RECT& rect) {
+namespace {
+
+// The pixels of whatever `draw` puts into a 32-bit top-down DIB of the size.
+template <typename Draw>
+Image DrawIntoImage(int width, int height, Draw draw) {
     Image image;
-    image.width = rect.right - rect.left;
-    image.height = rect.bottom - rect.top;
-    if (image.width <= 0 || image.height <= 0) return {};
-    image.pixels.resize(static_cast<std::size_t>(image.width) * image.height);
+    if (width <= 0 || height <= 0) return image;
+    image.width = width;
+    image.height = height;
+    image.pixels.resize(static_cast<std::size_t>(width) * height);
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = image.width;
-    info.bmiHeader.biHeight = -image.height;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, image.width, image.height, screen, rect.left, rect.top, SRCCOPY);
+    draw(memory, screen);
     GdiFlush();
     const auto* source = static_cast<const std::uint32_t*>(bits);
-    for (std::size_t i = 0; i < image.pixels.size(); ++i) image.pixels[i] = source[i] & 0xFFFFFF;
+    for (std::size_t i = 0; i < image.pixels.size(); ++i)
+        image.pixels[i] = source[i] & 0xFFFFFF;
     SelectObject(memory, old);
     DeleteObject(dib);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return image;
+}
+
+}  // namespace
+
+Image CaptureScreen(const RECT& rect) {
+    return DrawIntoImage(rect.right - rect.left, rect.bottom - rect.top,
+                         [&](HDC memory, HDC screen) {
+                             BitBlt(memory, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                                    screen, rect.left, rect.top, SRCCOPY);
+                         });
+}
+
+Image ImageOfBitmap(HBITMAP bitmap) {
+    BITMAP info{};
+    if (bitmap == nullptr || !GetObjectW(bitmap, sizeof info, &info)) return {};
+    return DrawIntoImage(info.bmWidth, info.bmHeight, [&](HDC memory, HDC) {
+        HDC source = CreateCompatibleDC(memory);
+        HGDIOBJ old = SelectObject(source, bitmap);
+        BitBlt(memory, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+        SelectObject(source, old);
+        DeleteDC(source);
+    });
+}
+
+RECT ClientRectOnScreen(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return client;
 }
 
 RECT UnionRect(const std::vector<HWND>& windows) {
@@ -223,13 +258,15 @@ std::uint32_t Crc32(const unsigned char* data, std::size_t size, std::uint32_t c
     crc = ~crc;
     for (std::size_t i = 0; i < size; ++i) {
         crc ^= data[i];
-        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
     }
     return ~crc;
 }
 
 void PutBigEndian(std::vector<unsigned char>& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<unsigned char>(value >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<unsigned char>(value >> shift));
 }
 
 void PutChunk(std::vector<unsigned char>& out, const char type[4],

@@ -61,6 +61,12 @@ struct Image {
 // The screen's pixels in a rectangle.
 Image CaptureScreen(const RECT& rect);
 
+// A bitmap's pixels.
+Image ImageOfBitmap(HBITMAP bitmap);
+
+// A window's client area in screen coordinates.
+RECT ClientRectOnScreen(HWND window);
+
 // The union of the window rectangles.
 RECT UnionRect(const std::vector<HWND>& windows);
 
