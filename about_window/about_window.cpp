@@ -11,7 +11,7 @@ using tk::PictureKind;
 
 // Places and sizes in twips (15 to a pixel at 96 DPI). Label2 and Label3
 // reach two pixels past the client edge and are cut off there.
-constexpr tk::ControlSpec kControls[] = {
+constexpr tk::ControlDescription kControls[] = {
     {.name = L"cmdOK",
      .kind = ControlKind::PushButton,
      .place = {4200, 120, 780, 345},
@@ -70,7 +70,7 @@ tk::Form* g_about = nullptr;
 
 void OnDestroyed() { g_about = nullptr; }
 
-constexpr tk::FormSpec kAboutWindow{
+constexpr tk::FormDescription kAboutWindow{
     .name = L"About",
     .caption = L"О программе !",
     .client = {5970, 3135, 5025, 2355},
@@ -83,7 +83,7 @@ constexpr tk::FormSpec kAboutWindow{
 
 }  // namespace
 
-const tk::FormSpec& Description() { return kAboutWindow; }
+const tk::FormDescription& Description() { return kAboutWindow; }
 
 tk::Form* Open(tk::App& app) {
     if (g_about != nullptr) {

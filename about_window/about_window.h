@@ -3,11 +3,11 @@
 #pragma once
 
 #include "toolkit/app.h"
-#include "toolkit/form_spec.h"
+#include "toolkit/form_description.h"
 
 namespace about_window {
 
-const tk::FormSpec& Description();
+const tk::FormDescription& Description();
 
 // Creates and shows the About window, or brings the existing one to the
 // front and activates it. Returns at once.

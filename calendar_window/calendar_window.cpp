@@ -20,7 +20,7 @@ constexpr tk::MonthCalendarSettings kMonthView1{
 };
 
 // Places and sizes in twips (15 to a pixel at 96 DPI).
-constexpr tk::ControlSpec kControls[] = {
+constexpr tk::ControlDescription kControls[] = {
     {.name = L"Picture1",
      .kind = ControlKind::PictureBox,
      .place = {0, 0, 5295, 6015},
@@ -48,7 +48,7 @@ constexpr tk::ClickHandler kClicks[] = {
     {L"A", OnClickA},
 };
 
-constexpr tk::FormSpec kCalendarWindow{
+constexpr tk::FormDescription kCalendarWindow{
     .name = L"CalendarWindow",
     .caption = L"Тимбус V 1.3",
     .client = {2265, 1950, 5295, 5895},
@@ -60,7 +60,7 @@ constexpr tk::FormSpec kCalendarWindow{
 
 }  // namespace
 
-const tk::FormSpec& Description() { return kCalendarWindow; }
+const tk::FormDescription& Description() { return kCalendarWindow; }
 
 tk::Form* Open(tk::App& app) { return app.OpenForm(kCalendarWindow); }
 

@@ -3,11 +3,11 @@
 #pragma once
 
 #include "toolkit/app.h"
-#include "toolkit/form_spec.h"
+#include "toolkit/form_description.h"
 
 namespace calendar_window {
 
-const tk::FormSpec& Description();
+const tk::FormDescription& Description();
 
 // Creates and shows the window; nullptr on failure.
 tk::Form* Open(tk::App& app);

@@ -43,8 +43,8 @@ bool App::Init() {
     return static_cast<bool>(owner_);
 }
 
-Form* App::OpenForm(const FormSpec& spec) {
-    auto form = std::make_unique<Form>(*this, spec);
+Form* App::OpenForm(const FormDescription& description) {
+    auto form = std::make_unique<Form>(*this, description);
     if (!form->Create(owner_.get())) return nullptr;
     Form* raw = form.get();
     forms_.push_back(std::move(form));
@@ -63,7 +63,7 @@ void App::OnFormDestroyed(Form* form) {
     auto it = std::find_if(forms_.begin(), forms_.end(),
                            [form](const auto& owned) { return owned.get() == form; });
     if (it == forms_.end()) return;  // a window that failed to open
-    void (*on_destroyed)() = form->spec().on_destroyed;
+    void (*on_destroyed)() = form->description().on_destroyed;
     forms_.erase(it);
     if (on_destroyed) on_destroyed();
     if (forms_.empty() && running_) PostQuitMessage(0);

@@ -2,7 +2,7 @@
 // the last window has closed, whichever it is.
 #pragma once
 
-#include "toolkit/form_spec.h"
+#include "toolkit/form_description.h"
 #include "toolkit/handles.h"
 
 #include <windows.h>
@@ -27,7 +27,7 @@ public:
 
     // Creates and shows a window from its description; nullptr on failure.
     // The Form lives until its window is destroyed.
-    Form* OpenForm(const FormSpec& spec);
+    Form* OpenForm(const FormDescription& description);
 
     // The Form whose top-level window is `window`, if any.
     Form* FormFor(HWND window) const;

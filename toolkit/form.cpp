@@ -53,7 +53,7 @@ bool Form::RegisterClass(HINSTANCE instance) {
     return RegisterWindowClass(instance, kClassName, WindowProc);
 }
 
-Form::Form(App& app, const FormSpec& spec) : app_(app), spec_(spec) {}
+Form::Form(App& app, const FormDescription& description) : app_(app), description_(description) {}
 
 Form::~Form() {
     if (hwnd_ != nullptr) {
@@ -65,19 +65,19 @@ Form::~Form() {
 
 bool Form::Create(HWND owner) {
     const unsigned system_dpi = SystemDpi();
-    const RECT rect = WindowRectForClient(ClientOnScreen(spec_.client, system_dpi), kFormStyle,
-                                          kFormExStyle, system_dpi);
-    HWND created = CreateWindowExW(kFormExStyle, kClassName, spec_.caption, kFormStyle, rect.left,
-                                   rect.top, rect.right - rect.left, rect.bottom - rect.top, owner,
-                                   nullptr, app_.instance(), this);
+    const RECT rect = WindowRectForClient(ClientOnScreen(description_.client, system_dpi),
+                                          kFormStyle, kFormExStyle, system_dpi);
+    HWND created = CreateWindowExW(kFormExStyle, kClassName, description_.caption, kFormStyle,
+                                   rect.left, rect.top, rect.right - rect.left,
+                                   rect.bottom - rect.top, owner, nullptr, app_.instance(), this);
     if (created == nullptr) return false;
     dpi_ = DpiForWindow(hwnd_);
     TrimSystemMenu(hwnd_);
-    if (spec_.icon_id != 0) {
+    if (description_.icon_id != 0) {
         const int small_px = GetSystemMetrics(SM_CXSMICON) * static_cast<int>(dpi_) / kDefaultDpi;
         const int big_px = GetSystemMetrics(SM_CXICON) * static_cast<int>(dpi_) / kDefaultDpi;
-        small_icon_ = LoadIconAt(app_.instance(), spec_.icon_id, small_px);
-        big_icon_ = LoadIconAt(app_.instance(), spec_.icon_id, big_px);
+        small_icon_ = LoadIconAt(app_.instance(), description_.icon_id, small_px);
+        big_icon_ = LoadIconAt(app_.instance(), description_.icon_id, big_px);
         if (!small_icon_ || !big_icon_) return false;
         SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_.get()));
         SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon_.get()));
@@ -106,14 +106,14 @@ void Form::Close() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
 HWND Form::Control(std::wstring_view name) const {
     for (const auto& child : children_) {
-        if (name == child.spec->name) return child.hwnd;
+        if (name == child.control->name) return child.hwnd;
     }
     return nullptr;
 }
 
-const ControlSpec* Form::SpecFor(HWND control) const {
+const ControlDescription* Form::DescriptionOf(HWND control) const {
     const Child* child = ChildFor(control);
-    return child ? child->spec : nullptr;
+    return child ? child->control : nullptr;
 }
 
 const Form::Child* Form::ChildFor(HWND window) const {
@@ -131,7 +131,7 @@ const Form::Child* Form::FocusedChild() const {
     return nullptr;
 }
 
-HWND Form::ParentFor(const ControlSpec& control) const {
+HWND Form::ParentFor(const ControlDescription& control) const {
     if (control.container == nullptr) return hwnd_;
     return Control(control.container);
 }
@@ -150,7 +150,7 @@ bool Form::BuildFont() {
 
 bool Form::CreateControls() {
     int id = kFirstControlId;
-    for (const auto& control : spec_.controls) {
+    for (const auto& control : description_.controls) {
         HWND parent = ParentFor(control);
         if (parent == nullptr) return false;
         HWND hwnd = CreateControl(control, parent, id);
@@ -169,7 +169,7 @@ bool Form::CreateControls() {
     for (const auto& child : children_)
         order.push_back(&child);
     std::stable_sort(order.begin(), order.end(), [](const Child* a, const Child* b) {
-        return a->spec->tab_index < b->spec->tab_index;
+        return a->control->tab_index < b->control->tab_index;
     });
     for (const Child* child : order) {
         SetWindowPos(child->hwnd, HWND_BOTTOM, 0, 0, 0, 0,
@@ -178,7 +178,7 @@ bool Form::CreateControls() {
     return true;
 }
 
-HWND Form::CreateControl(const ControlSpec& control, HWND parent, int id) {
+HWND Form::CreateControl(const ControlDescription& control, HWND parent, int id) {
     const PixelRect r = ToPixels(control.place, dpi_);
     const DWORD common = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
     const DWORD tab = TakesFocus(control.kind) ? WS_TABSTOP | WS_GROUP : 0;
@@ -224,14 +224,14 @@ void Form::PlaceWindow() {
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
     const auto ex_style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
     const RECT rect =
-        WindowRectForClient(ClientOnScreen(spec_.client, dpi_), style, ex_style, dpi_);
+        WindowRectForClient(ClientOnScreen(description_.client, dpi_), style, ex_style, dpi_);
     SetWindowPos(hwnd_, nullptr, rect.left, rect.top, rect.right - rect.left,
                  rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::LayOutControls() {
     for (const auto& child : children_) {
-        const PixelRect r = ToPixels(child.spec->place, dpi_);
+        const PixelRect r = ToPixels(child.control->place, dpi_);
         SetWindowPos(child.hwnd, nullptr, r.left_px, r.top_px, r.width_px, r.height_px,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -248,14 +248,14 @@ bool Form::HandleTab(const MSG& msg) {
     }
     std::vector<const Child*> order;
     for (const auto& child : children_) {
-        if (TakesFocus(child.spec->kind) && IsWindowVisible(child.hwnd) &&
+        if (TakesFocus(child.control->kind) && IsWindowVisible(child.hwnd) &&
             IsWindowEnabled(child.hwnd)) {
             order.push_back(&child);
         }
     }
     if (order.empty()) return true;
     std::stable_sort(order.begin(), order.end(), [](const Child* a, const Child* b) {
-        return a->spec->tab_index < b->spec->tab_index;
+        return a->control->tab_index < b->control->tab_index;
     });
     const bool backwards = GetKeyState(VK_SHIFT) < 0;
     const Child* current = FocusedChild();
@@ -272,8 +272,8 @@ bool Form::HandleTab(const MSG& msg) {
     return true;
 }
 
-void Form::Click(const ControlSpec& control) {
-    for (const auto& handler : spec_.clicks) {
+void Form::Click(const ControlDescription& control) {
+    for (const auto& handler : description_.clicks) {
         if (std::wstring_view(handler.control) == control.name && handler.on_click) {
             handler.on_click(*this);
             return;
@@ -283,16 +283,17 @@ void Form::Click(const ControlSpec& control) {
 
 LRESULT Form::OnCommand(int id, int code) {
     if (code != BN_CLICKED) return 0;
-    const ControlSpec* target = nullptr;
+    const ControlDescription* target = nullptr;
     if (id == IDCANCEL || id == IDOK) {
         // Esc and Enter from the dialog manager when no button has the focus.
         for (const auto& child : children_) {
-            if ((id == IDCANCEL && child.spec->is_cancel) || (id == IDOK && child.spec->is_default))
-                target = child.spec;
+            if ((id == IDCANCEL && child.control->is_cancel) ||
+                (id == IDOK && child.control->is_default))
+                target = child.control;
         }
     } else {
         for (const auto& child : children_) {
-            if (child.id == id) target = child.spec;
+            if (child.id == id) target = child.control;
         }
     }
     if (target != nullptr && target->kind == ControlKind::PushButton) Click(*target);
@@ -302,18 +303,18 @@ LRESULT Form::OnCommand(int id, int code) {
 // Enter clicks the focused push button, else the default button.
 LRESULT Form::OnDefaultId() const {
     const Child* focused = FocusedChild();
-    if (focused != nullptr && focused->spec->kind == ControlKind::PushButton)
+    if (focused != nullptr && focused->control->kind == ControlKind::PushButton)
         return MAKELRESULT(focused->id, DC_HASDEFID);
     for (const auto& child : children_) {
-        if (child.spec->is_default) return MAKELRESULT(child.id, DC_HASDEFID);
+        if (child.control->is_default) return MAKELRESULT(child.id, DC_HASDEFID);
     }
     return 0;
 }
 
 LRESULT Form::OnControlColour(HDC dc, HWND control) {
-    const ControlSpec* spec = SpecFor(control);
-    const bool stored = spec && spec->fore_colour != kNoColour && !HighContrastOn();
-    const ColourValue fore = stored ? spec->fore_colour : SystemColour(COLOR_BTNTEXT);
+    const ControlDescription* description = DescriptionOf(control);
+    const bool stored = description && description->fore_colour != kNoColour && !HighContrastOn();
+    const ColourValue fore = stored ? description->fore_colour : SystemColour(COLOR_BTNTEXT);
     SetTextColor(dc, ResolveColour(fore));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
@@ -322,7 +323,7 @@ LRESULT Form::OnControlColour(HDC dc, HWND control) {
 void Form::PaintBackground(HDC dc) const {
     SavedDC saved(dc);
     for (const auto& child : children_) {
-        if (child.spec->kind == ControlKind::Frame || GetParent(child.hwnd) != hwnd_) continue;
+        if (child.control->kind == ControlKind::Frame || GetParent(child.hwnd) != hwnd_) continue;
         RECT r;
         GetWindowRect(child.hwnd, &r);
         MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
@@ -330,7 +331,7 @@ void Form::PaintBackground(HDC dc) const {
     }
     RECT client;
     GetClientRect(hwnd_, &client);
-    SetDCBrushColor(dc, ResolveColour(spec_.back_colour));
+    SetDCBrushColor(dc, ResolveColour(description_.back_colour));
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
@@ -357,8 +358,8 @@ void Form::OnActivate(bool active) {
     }
     const Child* first = nullptr;
     for (const auto& child : children_) {
-        if (TakesFocus(child.spec->kind) &&
-            (!first || child.spec->tab_index < first->spec->tab_index))
+        if (TakesFocus(child.control->kind) &&
+            (!first || child.control->tab_index < first->control->tab_index))
             first = &child;
     }
     if (first != nullptr) SetFocus(first->hwnd);

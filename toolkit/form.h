@@ -1,9 +1,9 @@
-// A top-level window realised from its FormSpec: it creates every control of
+// A top-level window realised from its FormDescription: it creates every control of
 // the table in order, keeps their HWNDs by name, lays them out from twips at
 // the window's DPI and routes clicks to the table's handlers.
 #pragma once
 
-#include "toolkit/form_spec.h"
+#include "toolkit/form_description.h"
 #include "toolkit/handles.h"
 
 #include <windows.h>
@@ -20,7 +20,7 @@ public:
     static constexpr wchar_t kClassName[] = L"TimbusForm";
     static bool RegisterClass(HINSTANCE instance);
 
-    Form(App& app, const FormSpec& spec);
+    Form(App& app, const FormDescription& description);
     ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
@@ -35,21 +35,21 @@ public:
     void Close();
 
     HWND hwnd() const { return hwnd_; }
-    const FormSpec& spec() const { return spec_; }
+    const FormDescription& description() const { return description_; }
     App& app() const { return app_; }
     unsigned dpi() const { return dpi_; }
 
     // The HWND created for a control of the table, by its name; nullptr if
     // there is none.
     HWND Control(std::wstring_view name) const;
-    const ControlSpec* SpecFor(HWND control) const;
+    const ControlDescription* DescriptionOf(HWND control) const;
 
     // Tab and Shift+Tab in tab-index order, across containers.
     bool HandleTab(const MSG& msg);
 
 private:
     struct Child {
-        const ControlSpec* spec;
+        const ControlDescription* control;
         HWND hwnd;
         int id;
     };
@@ -58,11 +58,11 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
     bool CreateControls();
-    HWND CreateControl(const ControlSpec& control, HWND parent, int id);
+    HWND CreateControl(const ControlDescription& control, HWND parent, int id);
     void PlaceWindow();
     void LayOutControls();
     bool BuildFont();
-    void Click(const ControlSpec& control);
+    void Click(const ControlDescription& control);
 
     LRESULT OnCommand(int id, int code);
     LRESULT OnControlColour(HDC dc, HWND control);
@@ -72,10 +72,10 @@ private:
     void PaintBackground(HDC dc) const;
     const Child* ChildFor(HWND window) const;
     const Child* FocusedChild() const;
-    HWND ParentFor(const ControlSpec& control) const;
+    HWND ParentFor(const ControlDescription& control) const;
 
     App& app_;
-    const FormSpec& spec_;
+    const FormDescription& description_;
     HWND hwnd_ = nullptr;
     unsigned dpi_ = 96;
     UniqueFont font_;

@@ -3,7 +3,7 @@
 // unscaled at the inner top-left and clips its child controls to that area.
 #pragma once
 
-#include "toolkit/form_spec.h"
+#include "toolkit/form_description.h"
 
 #include <windows.h>
 

@@ -25,7 +25,7 @@ enum class PictureKind { None, Bitmap, Icon };
 // Marks "no stored colour": the control takes the dialog colours.
 inline constexpr ColourValue kNoColour = 0xFFFFFFFFu;
 
-struct ControlSpec {
+struct ControlDescription {
     const wchar_t* name = L"";
     ControlKind kind = ControlKind::Label;
     const wchar_t* container = nullptr;  // another control's name; nullptr is the window
@@ -49,13 +49,13 @@ struct ClickHandler {
     void (*on_click)(Form& form);
 };
 
-struct FormSpec {
+struct FormDescription {
     const wchar_t* name = L"";
     const wchar_t* caption = L"";
     TwipsRect client{};  // left, top: the client area's top-left on the screen
     ColourValue back_colour = SystemColour(COLOR_BTNFACE);
     int icon_id = 0;  // resource number of the window's icon
-    std::span<const ControlSpec> controls;
+    std::span<const ControlDescription> controls;
     std::span<const ClickHandler> clicks;
     void (*on_destroyed)() = nullptr;
 };
