@@ -549,6 +549,35 @@ LRESULT OnGetDlgCode(const Control& c, const MSG* msg) {
 
 // ---- The month calendar messages --------------------------------------------
 
+bool GetCurSel(const Control& c, SYSTEMTIME* st) {
+    if (st == nullptr) return false;
+    *st = ToSystemTime(c.model.selected());
+    return true;
+}
+
+bool GetToday(const Control& c, SYSTEMTIME* st) {
+    if (st == nullptr) return false;
+    *st = ToSystemTime(Today(c));
+    return true;
+}
+
+// A date overrides the clock's today; NULL goes back to the clock.
+void SetToday(Control& c, const SYSTEMTIME* st) {
+    if (st == nullptr) {
+        c.today_override.reset();
+    } else if (const std::optional<Date> d = FromSystemTime(st)) {
+        c.today_override = *d;
+    }
+    InvalidateRect(c.window, nullptr, FALSE);
+}
+
+bool SetCurrentView(Control& c, LPARAM view) {
+    if (view < MCMV_MONTH || view > MCMV_CENTURY) return false;
+    c.model.SetView(static_cast<View>(view));
+    InvalidateRect(c.window, nullptr, FALSE);
+    return true;
+}
+
 bool SetCurSel(Control& c, const SYSTEMTIME* st) {
     const std::optional<Date> date = FromSystemTime(st);
     if (!date || !c.model.Select(*date)) return false;
@@ -827,12 +856,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
             if (OnKeyDown(*c, wp)) return 0;
             break;
 
-        case MCM_GETCURSEL: {
-            auto* st = reinterpret_cast<SYSTEMTIME*>(lp);
-            if (st == nullptr) return FALSE;
-            *st = ToSystemTime(c->model.selected());
-            return TRUE;
-        }
+        case MCM_GETCURSEL: return GetCurSel(*c, reinterpret_cast<SYSTEMTIME*>(lp));
         case MCM_SETCURSEL: return SetCurSel(*c, reinterpret_cast<const SYSTEMTIME*>(lp));
         case MCM_GETMAXSELCOUNT: return 1;
         case MCM_GETRANGE: return GetRange(*c, reinterpret_cast<SYSTEMTIME*>(lp));
@@ -843,28 +867,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         case MCM_GETCOLOR: return GetColour(*c, wp);
         case MCM_GETFIRSTDAYOFWEEK: return GetFirstDayOfWeek(*c);
         case MCM_SETFIRSTDAYOFWEEK: return SetFirstDayOfWeek(*c, lp);
-        case MCM_GETTODAY: {
-            auto* st = reinterpret_cast<SYSTEMTIME*>(lp);
-            if (st == nullptr) return FALSE;
-            *st = ToSystemTime(Today(*c));
-            return TRUE;
-        }
-        case MCM_SETTODAY: {
-            const auto* st = reinterpret_cast<const SYSTEMTIME*>(lp);
-            if (st == nullptr) {
-                c->today_override.reset();
-            } else if (const std::optional<Date> d = FromSystemTime(st)) {
-                c->today_override = *d;
-            }
-            InvalidateRect(window, nullptr, FALSE);
-            return 0;
-        }
+        case MCM_GETTODAY: return GetToday(*c, reinterpret_cast<SYSTEMTIME*>(lp));
+        case MCM_SETTODAY: SetToday(*c, reinterpret_cast<const SYSTEMTIME*>(lp)); return 0;
         case MCM_GETCURRENTVIEW: return static_cast<LRESULT>(c->model.view());
-        case MCM_SETCURRENTVIEW:
-            if (lp < MCMV_MONTH || lp > MCMV_CENTURY) return FALSE;
-            c->model.SetView(static_cast<View>(lp));
-            InvalidateRect(window, nullptr, FALSE);
-            return TRUE;
+        case MCM_SETCURRENTVIEW: return SetCurrentView(*c, lp);
         case MCM_GETCALENDARCOUNT: return 1;
         case MCM_HITTEST: return HitTestMessage(*c, reinterpret_cast<MCHITTESTINFO*>(lp));
         case MCM_GETUNICODEFORMAT: return TRUE;

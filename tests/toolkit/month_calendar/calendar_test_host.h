@@ -35,6 +35,7 @@ public:
 
     HWND host() const { return host_; }
     HWND calendar() const { return calendar_; }
+    HFONT font() const { return font_.get(); }
 
     SYSTEMTIME Selection() const;
     int View() const;

@@ -457,6 +457,47 @@ TEST_F(MonthCalendarControl, HighContrastUsesTheSystemColours) {
     EXPECT_EQ(image.At(2, 2), GetSysColor(COLOR_BTNFACE));
 }
 
+TEST_F(MonthCalendarControl, TodayIsFramedFromTheClock) {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    Select(now.wYear, now.wMonth, now.wDay == 1 ? 2 : 1);  // today on show, not selected
+    SetFocus(host_.host());
+    const Image image = Render(calendar());
+    const std::optional<POINT> today = FindDate(calendar(), Day(now.wYear, now.wMonth, now.wDay));
+    ASSERT_TRUE(today);
+    const RECT cell = HitRect(calendar(), *today);
+    EXPECT_EQ(image.At(cell.left + 1, (cell.top + cell.bottom) / 2), ProgramColours()[ColourPart::TodayFrame]);
+}
+
+TEST_F(MonthCalendarControl, DisabledCalendarIgnoresInputAndGreysItsText) {
+    const RECT plain = HitRect(calendar(), *FindDate(calendar(), Day(2004, 7, 20)));
+    const std::optional<POINT> next = FindPart(calendar(), MCHT_TITLEBTNNEXT);
+    ASSERT_TRUE(next);
+    EnableWindow(calendar(), FALSE);
+    ASSERT_TRUE(ClickAt(calendar(), *next));
+    EXPECT_DAY(host_.Selection(), 2004, 7, 19);
+    const Image image = Render(calendar());
+    EXPECT_EQ(image.Count(plain, ProgramColours()[ColourPart::Text]), 0);
+    EXPECT_GT(image.Count(plain, GetSysColor(COLOR_GRAYTEXT)), 5);
+    EnableWindow(calendar(), TRUE);
+    ASSERT_TRUE(ClickAt(calendar(), *next));
+    EXPECT_DAY(host_.Selection(), 2004, 8, 19);
+}
+
+TEST_F(MonthCalendarControl, KeepsTheFontItIsGivenAndDerivesABoldTitle) {
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(calendar(), WM_GETFONT, 0, 0)), host_.font());
+    Render(calendar());
+    const std::vector<MonthCalendarText> texts = MonthCalendarPaintedTexts(calendar());
+    ASSERT_GT(texts.size(), 2u);
+    EXPECT_EQ(texts[1].font, host_.font());
+    LOGFONTW title{};
+    ASSERT_EQ(GetObjectW(texts[0].font, sizeof(title), &title), static_cast<int>(sizeof(title)));
+    EXPECT_EQ(title.lfWeight, FW_BOLD);
+    // The same bold font serves every paint.
+    Render(calendar());
+    EXPECT_EQ(MonthCalendarPaintedTexts(calendar())[0].font, texts[0].font);
+}
+
 // Every text of every view, at every DPI the program supports, measured with
 // the font it was drawn in.
 TEST(MonthCalendarFit, NoTextIsCutAtAnyDpi) {
