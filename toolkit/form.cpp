@@ -404,8 +404,11 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
             return 0;
         case WM_DPICHANGED:
             return OnDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+        // Only top-level windows hear of these; the controls need them too.
         case WM_SYSCOLORCHANGE:
         case WM_THEMECHANGED:
+        case WM_SETTINGCHANGE:
+        case WM_TIMECHANGE:
             for (const auto& child : children_)
                 SendMessageW(child.hwnd, message, wparam, lparam);
             InvalidateRect(hwnd_, nullptr, TRUE);
