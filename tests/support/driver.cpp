@@ -329,4 +329,68 @@ bool WritePng(const std::wstring& path, const Image& image) {
     return fclose(file) == 0 && ok;
 }
 
+bool Process::Start(const std::wstring& exe, const std::wstring& arguments) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring command = L"\"" + exe + L"\" " + arguments;
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info_)) {
+        info_ = {};
+        return false;
+    }
+    WaitForInputIdle(info_.hProcess, 10000);
+    return true;
+}
+
+namespace {
+
+// An absolute mouse event at a screen point (SendInput's 0-65535 scale).
+INPUT MouseInput(POINT screen, DWORD flags, DWORD data = 0) {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = static_cast<LONG>((screen.x * 65535LL + width / 2) / (width - 1));
+    input.mi.dy = static_cast<LONG>((screen.y * 65535LL + height / 2) / (height - 1));
+    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+    input.mi.mouseData = data;
+    return input;
+}
+
+}  // namespace
+
+void MoveMouseTo(POINT screen) {
+    INPUT input = MouseInput(screen, MOUSEEVENTF_MOVE);
+    SendInput(1, &input, sizeof input);
+}
+
+void DoubleClickAt(POINT screen) {
+    INPUT inputs[5] = {
+        MouseInput(screen, MOUSEEVENTF_MOVE), MouseInput(screen, MOUSEEVENTF_LEFTDOWN),
+        MouseInput(screen, MOUSEEVENTF_LEFTUP), MouseInput(screen, MOUSEEVENTF_LEFTDOWN),
+        MouseInput(screen, MOUSEEVENTF_LEFTUP)};
+    SendInput(5, inputs, sizeof inputs[0]);
+}
+
+void WheelAt(POINT screen, int delta) {
+    INPUT inputs[2] = {MouseInput(screen, MOUSEEVENTF_MOVE),
+                       MouseInput(screen, MOUSEEVENTF_WHEEL, static_cast<DWORD>(delta))};
+    SendInput(2, inputs, sizeof inputs[0]);
+}
+
+bool SendWithRemoteBuffer(HANDLE process, HWND window, UINT message, WPARAM wparam, void* data,
+                          std::size_t size, DWORD timeout_ms, LRESULT* result) {
+    void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (remote == nullptr) return false;
+    SIZE_T moved = 0;
+    bool ok = WriteProcessMemory(process, remote, data, size, &moved) && moved == size;
+    DWORD_PTR answer = 0;
+    ok = ok && SendMessageTimeoutW(window, message, wparam, reinterpret_cast<LPARAM>(remote),
+                                   SMTO_ABORTIFHUNG, timeout_ms, &answer) != 0;
+    ok = ok && ReadProcessMemory(process, remote, data, size, &moved) && moved == size;
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    if (ok && result != nullptr) *result = static_cast<LRESULT>(answer);
+    return ok;
+}
+
 }  // namespace driver

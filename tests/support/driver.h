@@ -20,6 +20,9 @@ public:
     Process& operator=(const Process&) = delete;
 
     bool Start(const std::wstring& exe);
+    // With extra arguments after the program's name (the program ignores
+    // them; they tell its processes apart, e.g. in /proc under Wine).
+    bool Start(const std::wstring& exe, const std::wstring& arguments);
     DWORD pid() const { return info_.dwProcessId; }
     HANDLE handle() const { return info_.hProcess; }
     bool running() const;
@@ -49,6 +52,19 @@ void PressKey(WORD vk, bool shift = false, bool ctrl = false, bool alt = false);
 
 // Lets other processes and this one handle what is queued, for a while.
 void Settle(DWORD ms);
+
+// More mouse input through SendInput, at screen points.
+void MoveMouseTo(POINT screen);
+void DoubleClickAt(POINT screen);
+void WheelAt(POINT screen, int delta);
+
+// Sends a message whose lParam points to `size` bytes to a window of another
+// process. A pointer into our memory means nothing there (neither Windows nor
+// Wine copies the struct of an MCM_* message across), so the bytes go through
+// a buffer in the target's memory: written before, read back after. False if
+// the buffer could not be used or the window did not answer in time.
+bool SendWithRemoteBuffer(HANDLE process, HWND window, UINT message, WPARAM wparam, void* data,
+                          std::size_t size, DWORD timeout_ms, LRESULT* result);
 
 struct Image {
     int width = 0;
