@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace reliability {
@@ -118,6 +119,31 @@ TEST_F(LeakCycles, CalendarPagedAcrossTheWholeRangeInEveryView) {
     EXPECT_TRUE(SameHoldings(HoldingsNow(), baseline_));
 }
 
+constexpr std::size_t kNoLimit = 200000;
+
+// Every GDI handle the process can still get, taken as brushes; they go back
+// when the result is destroyed.
+struct Brushes {
+    std::vector<HBRUSH> taken;
+    Brushes() = default;
+    Brushes(Brushes&& other) noexcept : taken(std::move(other.taken)) { other.taken.clear(); }
+    Brushes(const Brushes&) = delete;
+    Brushes& operator=(const Brushes&) = delete;
+    ~Brushes() {
+        for (HBRUSH b : taken)
+            DeleteObject(b);
+    }
+    std::size_t size() const { return taken.size(); }
+};
+
+Brushes GdiHandlesLeft() {
+    Brushes brushes;
+    for (HBRUSH b; brushes.size() < kNoLimit &&
+                   (b = CreateSolidBrush(RGB(0, 0, brushes.size() & 255))) != nullptr;)
+        brushes.taken.push_back(b);
+    return brushes;
+}
+
 struct Notification {
     const char* name;
     UINT message;
@@ -223,15 +249,9 @@ TEST_F(LeakCycles, SystemNotificationsToBothWindows) {
 // at 10,000 by default): a leak that no counter sees makes creation fail
 // long before the end of these cycles.
 TEST_F(LeakCycles, CreationStillWorksAfterCyclingPastTheGdiHandleLimit) {
-    std::vector<HBRUSH> brushes;
-    for (HBRUSH b;
-         brushes.size() < 200000 && (b = CreateSolidBrush(RGB(0, 0, brushes.size() & 255)));)
-        brushes.push_back(b);
-    const std::size_t limit = brushes.size();
-    for (HBRUSH b : brushes)
-        DeleteObject(b);
+    const std::size_t limit = GdiHandlesLeft().size();
     RecordProperty("gdi_limit", static_cast<int>(limit));
-    ASSERT_LT(limit, 200000u) << "no limit met";
+    ASSERT_LT(limit, kNoLimit) << "no limit met";
 
     // Each font the window gives the calendar makes it build its bold font
     // anew: one GDI object a message, so this passes the limit.
@@ -273,6 +293,26 @@ TEST_F(LeakCycles, CreationStillWorksAfterCyclingPastTheGdiHandleLimit) {
                   reinterpret_cast<HFONT>(SendMessageW(about->Control(L"cmdOK"), WM_GETFONT, 0, 0)),
                   sizeof lf, &lf),
               static_cast<int>(sizeof lf));
+    EXPECT_TRUE(CloseAbout());
+}
+
+// With no GDI handle left a window cannot get its font: it is refused
+// whole, the window on show still paints, and once handles come back
+// everything is as before.
+TEST_F(LeakCycles, NoGdiHandleLeftRefusesANewWindowCleanly) {
+    {
+        const Brushes all = GdiHandlesLeft();
+        ASSERT_LT(all.size(), kNoLimit) << "no limit met";
+        EXPECT_EQ(about_window::Open(*app_), nullptr);
+        RedrawWindow(form_->hwnd(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump();
+        EXPECT_EQ(about_window::Instance(), nullptr);
+        EXPECT_EQ(CalendarFaults(), "");
+    }
+    Pump();
+    EXPECT_TRUE(SameHoldings(HoldingsNow(), baseline_));
+    EXPECT_NE(OpenAbout(), nullptr);
     EXPECT_TRUE(CloseAbout());
 }
 
