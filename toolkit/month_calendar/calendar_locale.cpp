@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace tk::cal {
@@ -14,10 +16,17 @@ std::wstring LocaleString(const wchar_t* locale, LCTYPE type) {
     return length > 1 ? std::wstring(buffer, static_cast<size_t>(length - 1)) : std::wstring();
 }
 
-std::wstring FormatDate(const wchar_t* locale, DWORD flags, const SYSTEMTIME& date,
-                        const wchar_t* picture) {
-    wchar_t buffer[128];
-    const int length = GetDateFormatEx(locale, flags, &date, picture, buffer,
+// Wine reads on past the end of a picture (or of the one it looks up for a
+// DATE_ flag) and takes a day letter it finds there as a reason for the
+// genitive month name: "июля 2004 г." for July 2004, depending on what was
+// in memory before. So a picture is always passed, followed by zeros.
+std::wstring FormatDate(const wchar_t* locale, const SYSTEMTIME& date,
+                        const std::wstring& picture) {
+    wchar_t padded[256]{};
+    if (picture.empty() || picture.size() >= std::size(padded) / 2) return {};
+    std::copy(picture.begin(), picture.end(), padded);
+    wchar_t buffer[128]{};
+    const int length = GetDateFormatEx(locale, 0, &date, padded, buffer,
                                        static_cast<int>(std::size(buffer)), nullptr);
     return length > 1 ? std::wstring(buffer, static_cast<size_t>(length - 1)) : std::wstring();
 }
@@ -99,7 +108,7 @@ bool SpansFromPicture(const wchar_t* locale, const SYSTEMTIME& date, MonthTitle&
             rebuilt += segment.text;
             continue;
         }
-        const std::wstring piece = FormatDate(locale, 0, date, segment.text.c_str());
+        const std::wstring piece = FormatDate(locale, date, segment.text);
         if (piece.empty()) return false;
         rebuilt += piece;
         if (segment.letter == L'M' && month.empty()) month = {begin, rebuilt.size()};
@@ -164,7 +173,7 @@ MonthTitle FormatMonthTitle(const wchar_t* locale, int year, unsigned month) {
     date.wMonth = static_cast<WORD>(month);
     date.wDay = 1;
     MonthTitle title;
-    title.text = FormatDate(locale, DATE_YEARMONTH, date, nullptr);
+    title.text = FormatDate(locale, date, LocaleString(locale, LOCALE_SYEARMONTH));
     if (title.text.empty()) {
         title.text = LocaleString(locale, LOCALE_SMONTHNAME1 + month - 1) + L' ' + YearText(year);
     }

@@ -2,7 +2,10 @@
 #include "toolkit/month_calendar/calendar_locale.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
+#include <cwchar>
+#include <iterator>
 #include <string>
 
 namespace tk::cal {
@@ -84,6 +87,37 @@ TEST(CalendarLocale, TitlesOfSomeMonths) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FormatMonthTitle(c.locale, c.year, c.month).text, c.text) << Utf8(c.text);
+    }
+}
+
+#if defined(_MSC_VER)
+#define TIMBUS_NOINLINE __declspec(noinline)
+#else
+#define TIMBUS_NOINLINE __attribute__((noinline))
+#endif
+
+// Fills the stack below the caller with a date picture, the garbage that a
+// call before could leave there.
+TIMBUS_NOINLINE void FillStack(const wchar_t* pattern) {
+    volatile wchar_t junk[16384];
+    const size_t length = std::wcslen(pattern);
+    for (size_t i = 0; i < std::size(junk); ++i) junk[i] = pattern[i % length];
+    (void)junk[0];
+}
+
+TIMBUS_NOINLINE std::wstring Title(const wchar_t* locale) {
+    return FormatMonthTitle(locale, 2004, 7).text;
+}
+
+// Wine, asked for the locale's year-month form, reads past the picture into
+// the stack: after "d MMMM" there, the Russian title came out genitive
+// ("июля 2004 г."). The title must not depend on what ran before.
+TEST(CalendarLocale, TitleDoesNotDependOnWhatIsOnTheStack) {
+    for (const wchar_t* pattern : {L"d", L"dd MMMM", L"d MMMM yyyy", L"dddd, d MMMM yyyy"}) {
+        FillStack(pattern);
+        EXPECT_EQ(Title(L"ru-RU"), L"июль 2004\x202Fг.") << Utf8(pattern);
+        FillStack(pattern);
+        EXPECT_EQ(Title(L"de-DE"), L"Juli 2004") << Utf8(pattern);
     }
 }
 
