@@ -11,10 +11,9 @@ namespace {
 int YearOf(Month month) { return static_cast<int>(month.year()); }
 int YearOf(Date date) { return static_cast<int>(date.year()); }
 
-// First year of the decade or century a year belongs to; the range keeps
-// years positive, so plain remainders do.
-int DecadeStart(int year) { return year - year % 10; }
-int CenturyStart(int year) { return year - year % 100; }
+// First year of the page of a multi-year view that holds a year; the range
+// keeps years positive, so plain remainders do.
+int PageStart(View view, int year) { return year - year % YearsPerPage(view); }
 
 Outcome Merge(Outcome a, const Outcome& b) {
     a.changed |= b.changed;
@@ -120,41 +119,52 @@ MonthGrid BuildMonthGrid(Month month, chr::weekday first_day, const DateRange& r
     return grid;
 }
 
+int YearsPerPage(View view) {
+    switch (view) {
+        case View::Month:
+        case View::Year: return 0;
+        case View::Decade: return 10;
+        case View::Century: return 100;
+        case View::Millennium: return 1000;
+        case View::AllYears: return 10000;
+    }
+    return 0;
+}
+
+int YearsPerCell(View view) { return YearsPerPage(view) / 10; }
+
 ZoomGrid BuildZoomGrid(View view, Month focus, const DateRange& range) {
     ZoomGrid grid;
     grid.view = view;
     const int year = YearOf(focus);
+    if (view == View::Month || view == View::Year) {
+        grid.first_year = grid.last_year = year;
+        for (int i = 0; i < kZoomCells; ++i) {
+            ZoomCell& cell = grid.cells[static_cast<size_t>(i)];
+            cell.year = year;
+            cell.month = static_cast<unsigned>(i + 1);
+            const Month month = chr::year{year} / chr::month{cell.month};
+            cell.blank = !range.ContainsAnyOf(month);
+            cell.first = range.Clamp(FirstDay(month));
+            cell.last = range.Clamp(LastDay(month));
+        }
+        return grid;
+    }
+    const int step = YearsPerCell(view);
+    grid.first_year = PageStart(view, year);
+    grid.last_year = grid.first_year + YearsPerPage(view) - 1;
     for (int i = 0; i < kZoomCells; ++i) {
         ZoomCell& cell = grid.cells[static_cast<size_t>(i)];
-        int first_year = year;
-        int last_year = year;
-        switch (view) {
-            case View::Month:
-            case View::Year: {
-                cell.year = year;
-                cell.month = static_cast<unsigned>(i + 1);
-                const Month month = chr::year{year} / chr::month{cell.month};
-                cell.blank = !range.ContainsAnyOf(month);
-                cell.first = range.Clamp(FirstDay(month));
-                cell.last = range.Clamp(LastDay(month));
-                grid.first_year = grid.last_year = year;
-                continue;
-            }
-            case View::Decade:
-                grid.first_year = DecadeStart(year);
-                grid.last_year = grid.first_year + 9;
-                cell.year = first_year = last_year = grid.first_year - 1 + i;
-                break;
-            case View::Century:
-                grid.first_year = CenturyStart(year);
-                grid.last_year = grid.first_year + 99;
-                cell.year = first_year = grid.first_year - 10 + 10 * i;
-                last_year = first_year + 9;
-                break;
-        }
+        cell.year = grid.first_year - step + step * i;
+        const int last_year = cell.year + step - 1;
         cell.outside = i == 0 || i == kZoomCells - 1;
-        cell.blank = !range.ContainsAnyOfYears(first_year, last_year);
-        cell.first = range.Clamp(Date{chr::year{first_year}, chr::January, chr::day{1}});
+        cell.blank = !range.ContainsAnyOfYears(cell.year, last_year);
+        if (cell.blank) {
+            // Years before 1 or after 9999 make no date; a blank cell needs none.
+            cell.first = cell.last = range.first;
+            continue;
+        }
+        cell.first = range.Clamp(Date{chr::year{cell.year}, chr::January, chr::day{1}});
         cell.last = range.Clamp(Date{chr::year{last_year}, chr::December, chr::day{31}});
     }
     return grid;
@@ -162,13 +172,10 @@ ZoomGrid BuildZoomGrid(View view, Month focus, const DateRange& range) {
 
 int ZoomCellOf(View view, Month focus) {
     const int year = YearOf(focus);
-    switch (view) {
-        case View::Year: return static_cast<int>(static_cast<unsigned>(focus.month())) - 1;
-        case View::Decade: return year - (DecadeStart(year) - 1);
-        case View::Century: return (DecadeStart(year) - (CenturyStart(year) - 10)) / 10;
-        case View::Month: break;
-    }
-    return -1;
+    if (view == View::Month) return -1;
+    if (view == View::Year) return static_cast<int>(static_cast<unsigned>(focus.month())) - 1;
+    const int step = YearsPerCell(view);
+    return (year - (PageStart(view, year) - step)) / step;
 }
 
 // ---- Layout ----------------------------------------------------------------
@@ -326,7 +333,7 @@ bool Calendar::SetRange(const DateRange& range) {
 void Calendar::SetFirstDay(chr::weekday first_day) { first_day_ = first_day; }
 
 bool Calendar::SetView(View view) {
-    if (view < View::Month || view > View::Century) return false;
+    if (view < View::Month || view > View::AllYears) return false;
     if (view_ == View::Month) focus_ = shown_month();
     view_ = view;
     return true;
@@ -339,16 +346,12 @@ bool Calendar::CanPage(int direction) const {
     switch (view_) {
         case View::Month: return range_.ContainsAnyOf(shown_month() + chr::months{direction});
         case View::Year: return range_.ContainsAnyOfYears(year + direction, year + direction);
-        case View::Decade: {
-            const int start = DecadeStart(year) + 10 * direction;
-            return range_.ContainsAnyOfYears(start, start + 9);
-        }
-        case View::Century: {
-            const int start = CenturyStart(year) + 100 * direction;
-            return range_.ContainsAnyOfYears(start, start + 99);
+        default: {
+            const int span = YearsPerPage(view_);
+            const int start = PageStart(view_, year) + span * direction;
+            return range_.ContainsAnyOfYears(start, start + span - 1);
         }
     }
-    return false;
 }
 
 Outcome Calendar::MoveSelection(Date target, bool picked) {
@@ -378,10 +381,8 @@ Outcome Calendar::Page(int direction) {
     switch (view_) {
         case View::Month: return PageMonths(direction);
         case View::Year: return MoveFocus(focus_ + chr::years{direction});
-        case View::Decade: return MoveFocus(focus_ + chr::years{10 * direction});
-        case View::Century: return MoveFocus(focus_ + chr::years{100 * direction});
+        default: return MoveFocus(focus_ + chr::years{YearsPerPage(view_) * direction});
     }
-    return {};
 }
 
 Outcome Calendar::PageTimes(int direction, int times) {
@@ -432,8 +433,8 @@ Outcome Calendar::Press(Key key) {
         return {};
     }
 
-    // One cell is a month, a year or a decade; a row holds four cells.
-    const int years_per_cell = view_ == View::Century ? 10 : 1;
+    // One cell is a month, a year, a decade, ...; a row holds four cells.
+    const int years_per_cell = YearsPerCell(view_);
     const auto shift = [&](int cells) {
         if (view_ == View::Year) return MoveFocus(focus_ + chr::months{cells});
         return MoveFocus(focus_ + chr::years{cells * years_per_cell});
@@ -454,8 +455,8 @@ Outcome Calendar::Press(Key key) {
         case Key::End: {
             const bool home = key == Key::Home;
             if (view_ == View::Year) return MoveFocus(focus_.year() / (home ? chr::January : chr::December));
-            const int start = view_ == View::Decade ? DecadeStart(year) : CenturyStart(year);
-            const int last = view_ == View::Decade ? start + 9 : start + 90;
+            const int start = PageStart(view_, year);
+            const int last = start + YearsPerPage(view_) - years_per_cell;
             return MoveFocus(chr::year{home ? start : last} / focus_.month());
         }
         case Key::Enter: return ZoomIn(FocusCell());
@@ -465,7 +466,7 @@ Outcome Calendar::Press(Key key) {
 }
 
 Outcome Calendar::ZoomOut() {
-    if (view_ == View::Century) return {};
+    if (view_ == View::AllYears) return {};
     if (view_ == View::Month) focus_ = shown_month();
     view_ = static_cast<View>(static_cast<int>(view_) + 1);
     return {.changed = true, .view_changed = true};
@@ -476,13 +477,12 @@ Outcome Calendar::ZoomIn(int cell) {
     const ZoomCell zoom = Zoom().cells[static_cast<size_t>(cell)];
     if (zoom.blank) return {};
     switch (view_) {
-        case View::Century:
-            focus_ = ClampFocus(chr::year{zoom.year + YearOf(focus_) % 10} / focus_.month());
-            view_ = View::Decade;
-            break;
-        case View::Decade:
-            focus_ = ClampFocus(chr::year{zoom.year} / focus_.month());
-            view_ = View::Year;
+        default:
+            // Into the cell, keeping the focus's place within it: from 2004
+            // in the century view, the 1980s cell leads to 1984.
+            focus_ = ClampFocus(chr::year{zoom.year + YearOf(focus_) % YearsPerCell(view_)} /
+                                focus_.month());
+            view_ = static_cast<View>(static_cast<int>(view_) - 1);
             break;
         case View::Year: {
             view_ = View::Month;

@@ -44,7 +44,17 @@ struct DateRange {
 // Refuses a first day after the last, or either outside 1753-9999.
 std::optional<DateRange> MakeRange(Date first, Date last);
 
-enum class View { Month = 0, Year = 1, Decade = 2, Century = 3 };
+// The first four are the views the platform's messages know by number. The
+// two outer ones carry the zoom on to whole millennia, so that any month of
+// the range is at most ten clicks away: up through the titles, down through
+// the cells.
+enum class View { Month = 0, Year = 1, Decade = 2, Century = 3, Millennium = 4, AllYears = 5 };
+
+// The years one page of a multi-year view covers (10 for a decade), and the
+// years one of its cells covers (a tenth of that); 0 for the month and year
+// views.
+int YearsPerPage(View view);
+int YearsPerCell(View view);
 
 // Month page: always six weeks, with at least one leading day, so the first
 // row never starts with the 1st and both neighbouring months are in sight.
@@ -69,14 +79,15 @@ int LeadingDayCount(Month month, std::chrono::weekday first_day);
 MonthGrid BuildMonthGrid(Month month, std::chrono::weekday first_day, const DateRange& range);
 
 // Zoomed views: twelve cells in four columns. The year view shows its months;
-// the decade view ten years with the neighbouring year on either side; the
-// century view ten decades with the neighbouring decade on either side.
+// the others ten cells of their page with the neighbouring cell on either
+// side: the decade view years, the century view decades, the millennium view
+// centuries, and the all-years view the millennia of 0-9999.
 inline constexpr int kZoomColumns = 4;
 inline constexpr int kZoomRows = 3;
 inline constexpr int kZoomCells = kZoomColumns * kZoomRows;
 
 struct ZoomCell {
-    int year = 0;        // the year, or the first year of a decade
+    int year = 0;        // the year, or the first year of a decade, century, ...
     unsigned month = 0;  // 1-12 in the year view, 0 otherwise
     bool outside = false;
     bool blank = false;

@@ -248,11 +248,16 @@ void EnsureTitle(Control& c, HDC measure_dc) {
     const View view = c.model.view();
     const int year = static_cast<int>(view == View::Month ? c.model.shown_month().year()
                                                           : c.model.focus().year());
+    // What the title depends on besides the view; the all-years view names
+    // the range itself.
+    const int range_first = static_cast<int>(c.model.range().first.year());
+    const int range_last = static_cast<int>(c.model.range().last.year());
+    const int span = cal::YearsPerPage(view);
     const int key = view == View::Month ? year * 12 + static_cast<int>(static_cast<unsigned>(
                                                           c.model.shown_month().month()))
-                    : view == View::Year   ? year
-                    : view == View::Decade ? year - year % 10
-                                           : year - year % 100;
+                    : view == View::Year     ? year
+                    : view == View::AllYears ? range_first * 10000 + range_last
+                                             : year - year % span;
     if (!c.title.valid || c.title.view != view || c.title.key != key) {
         cal::TextSpan month_span;
         cal::TextSpan year_span;
@@ -267,8 +272,8 @@ void EnsureTitle(Control& c, HDC measure_dc) {
                 break;
             }
             case View::Year: text = cal::YearText(key); break;
-            case View::Decade: text = cal::YearSpanText(key, key + 9); break;
-            case View::Century: text = cal::YearSpanText(key, key + 99); break;
+            case View::AllYears: text = cal::YearSpanText(range_first, range_last); break;
+            default: text = cal::YearSpanText(key, key + span - 1); break;
         }
         if (view != View::Month) year_span = {0, text.size()};
 
@@ -412,12 +417,15 @@ struct Painter {
             } else if (grid.view == View::Decade) {
                 Text(cal::YearText(cell.year), box, c.font, lh, colour);
             } else {
-                // A decade takes two lines: "1990–" over "1999".
+                // A span of years takes two lines, "1990–" over "1999", and
+                // names only years in the range: "1753–" over "1759".
                 const int middle = box.top + box.height() / 2;
-                Text(cal::YearText(cell.year) + L'\x2013', {box.left, middle - lh, box.right, middle},
+                const int first = static_cast<int>(cell.first.year());
+                const int last = static_cast<int>(cell.last.year());
+                Text(cal::YearText(first) + L'\x2013', {box.left, middle - lh, box.right, middle},
                      c.font, lh, colour);
-                Text(cal::YearText(cell.year + 9), {box.left, middle, box.right, middle + lh}, c.font,
-                     lh, colour);
+                Text(cal::YearText(last), {box.left, middle, box.right, middle + lh}, c.font, lh,
+                     colour);
             }
         }
     }
@@ -480,6 +488,10 @@ void Notify(HWND window, UINT code, const SYSTEMTIME& selected) {
     SendMessageW(GetParent(window), WM_NOTIFY, nm.nmhdr.idFrom, reinterpret_cast<LPARAM>(&nm));
 }
 
+// The view as the platform's messages number it: they know no view beyond
+// the century, so the two outer ones read as the century view.
+DWORD MessageView(View view) { return static_cast<DWORD>(std::min(view, View::Century)); }
+
 // Repaints and tells the parent; the parent may destroy the calendar while
 // it is told, so nothing of the state is touched after the first message.
 void Apply(Control& c, View old_view, const cal::Outcome& outcome) {
@@ -487,13 +499,13 @@ void Apply(Control& c, View old_view, const cal::Outcome& outcome) {
     const HWND window = c.window;
     const SYSTEMTIME selected = ToSystemTime(c.model.selected());
     const View new_view = c.model.view();
-    if (outcome.view_changed) {
+    if (outcome.view_changed && MessageView(old_view) != MessageView(new_view)) {
         NMVIEWCHANGE nm{};
         nm.nmhdr.hwndFrom = window;
         nm.nmhdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(window));
         nm.nmhdr.code = MCN_VIEWCHANGE;
-        nm.dwOldView = static_cast<DWORD>(old_view);
-        nm.dwNewView = static_cast<DWORD>(new_view);
+        nm.dwOldView = MessageView(old_view);
+        nm.dwNewView = MessageView(new_view);
         SendMessageW(GetParent(window), WM_NOTIFY, nm.nmhdr.idFrom, reinterpret_cast<LPARAM>(&nm));
     }
     if (outcome.selection_changed && IsWindow(window)) Notify(window, MCN_SELCHANGE, selected);
@@ -869,7 +881,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         case MCM_SETFIRSTDAYOFWEEK: return SetFirstDayOfWeek(*c, lp);
         case MCM_GETTODAY: return GetToday(*c, reinterpret_cast<SYSTEMTIME*>(lp));
         case MCM_SETTODAY: SetToday(*c, reinterpret_cast<const SYSTEMTIME*>(lp)); return 0;
-        case MCM_GETCURRENTVIEW: return static_cast<LRESULT>(c->model.view());
+        case MCM_GETCURRENTVIEW: return static_cast<LRESULT>(MessageView(c->model.view()));
         case MCM_SETCURRENTVIEW: return SetCurrentView(*c, lp);
         case MCM_GETCALENDARCOUNT: return 1;
         case MCM_HITTEST: return HitTestMessage(*c, reinterpret_cast<MCHITTESTINFO*>(lp));

@@ -190,11 +190,25 @@ TEST(CalendarKeys, StopAtTheEndsOfASetRange) {
 
 TEST(CalendarZoom, TitleGoesOutAViewAtATimeAndCellsComeBackIn) {
     Calendar calendar(D(2004, 7, 19));
-    const View out[] = {View::Year, View::Decade, View::Century, View::Century};
+    const View out[] = {View::Year, View::Decade, View::Century, View::Millennium, View::AllYears};
     for (const View view : out) {
-        calendar.ZoomOut();
+        EXPECT_TRUE(calendar.ZoomOut().view_changed);
         EXPECT_EQ(calendar.view(), view);
     }
+    EXPECT_FALSE(calendar.ZoomOut().changed);  // nothing beyond all the years
+    const ZoomGrid all = calendar.Zoom();
+    EXPECT_EQ(all.cells[0].year, -1000);
+    EXPECT_TRUE(all.cells[1].blank);  // 0-999
+    EXPECT_EQ(all.cells[2].first, D(1753, 1, 1));
+    EXPECT_EQ(all.cells[10].last, D(9999, 12, 31));
+    EXPECT_TRUE(all.cells[11].blank);
+    EXPECT_FALSE(calendar.CanPage(-1) || calendar.CanPage(1));
+    EXPECT_EQ(calendar.FocusCell(), 3);  // 2000-2999
+    calendar.Press(Key::Enter);
+    EXPECT_EQ(calendar.Zoom().cells[1].year, 2000);  // the 2000s of the millennium view
+    EXPECT_EQ(calendar.FocusCell(), 1);
+    calendar.Press(Key::Enter);
+
     const ZoomGrid century = calendar.Zoom();
     EXPECT_EQ(century.first_year, 2000);
     EXPECT_EQ(century.cells[0].year, 1990);
@@ -244,6 +258,31 @@ TEST(CalendarZoom, KeysMoveBetweenCellsAndEnterEscZoom) {
     EXPECT_EQ(calendar.selected(), D(1753, 1, 31));
 }
 
+// Up through the titles and down through the cells reaches every month of
+// the range from July 2004 in at most ten clicks.
+TEST(CalendarZoom, AnyMonthOfTheRangeIsAFewClicksAway) {
+    const Date targets[] = {D(1753, 1, 1), D(1753, 12, 1), D(1999, 12, 1), D(2004, 6, 1), D(2005, 1, 1),
+                            D(5555, 5, 1), D(9000, 1, 1), D(9999, 12, 1)};
+    for (const Date target : targets) {
+        Calendar calendar(D(2004, 7, 19));
+        int clicks = 0;
+        while (calendar.ZoomOut().changed) ++clicks;
+        while (calendar.view() != View::Month) {
+            const ZoomGrid grid = calendar.Zoom();
+            int cell = -1;
+            for (int i = 0; i < kZoomCells; ++i) {
+                const ZoomCell& c = grid.cells[static_cast<size_t>(i)];
+                if (!c.blank && c.first <= target && target <= c.last) cell = i;
+            }
+            ASSERT_GE(cell, 0) << static_cast<int>(target.year()) << " not in view " << static_cast<int>(calendar.view());
+            ASSERT_TRUE(calendar.ZoomIn(cell).changed);
+            ++clicks;
+        }
+        EXPECT_EQ(calendar.shown_month(), target.year() / target.month());
+        EXPECT_LE(clicks, 10) << static_cast<int>(target.year());
+    }
+}
+
 // The zoomed views show and accept no year outside the range.
 TEST(CalendarZoom, ViewsAtTheRangeEnds) {
     struct Case {
@@ -258,9 +297,12 @@ TEST(CalendarZoom, ViewsAtTheRangeEnds) {
         {D(1753, 5, 5), View::Year, 0, 0, false, true},
         {D(1753, 5, 5), View::Decade, 4, 0, false, true},  // 1749-1752
         {D(1753, 5, 5), View::Century, 6, 0, false, true},  // 1690s-1740s
+        {D(1753, 5, 5), View::Millennium, 8, 0, false, true},  // 900s-1600s
+        {D(1753, 5, 5), View::AllYears, 2, 1, false, false},  // -1000s, 0s; 10000s
         {D(9999, 5, 5), View::Year, 0, 0, true, false},
         {D(9999, 5, 5), View::Decade, 0, 1, true, false},   // 10000
         {D(9999, 5, 5), View::Century, 0, 1, true, false},  // 10000s
+        {D(9999, 5, 5), View::Millennium, 0, 1, true, false},  // 10000s
     };
     for (const Case& c : cases) {
         Calendar calendar(c.selected);

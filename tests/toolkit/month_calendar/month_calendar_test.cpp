@@ -131,6 +131,40 @@ TEST_F(MonthCalendarControl, TitleZoomsOutAndCellsZoomBackIn) {
     EXPECT_EQ(host_.View(), MCMV_DECADE);
 }
 
+// From July 2004 to either end of the range by clicks alone: up through
+// the titles to all the years, then down through the cells.
+TEST_F(MonthCalendarControl, EitherEndOfTheRangeIsNineClicksAway) {
+    struct Case {
+        SYSTEMTIME cells[4];  // the millennium, century, decade and year to click
+        int month;
+    };
+    const Case cases[] = {
+        {{Day(9000, 1, 1), Day(9900, 1, 1), Day(9990, 1, 1), Day(9999, 1, 1)}, 12},
+        {{Day(1753, 1, 1), Day(1753, 1, 1), Day(1753, 1, 1), Day(1753, 1, 1)}, 1},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(ApplyMonthCalendarSettings(calendar(), ProgramSettings()));
+        for (int i = 0; i < 4; ++i) Click(MCHT_TITLEYEAR);
+        EXPECT_EQ(host_.View(), MCMV_CENTURY);  // the messages know no view beyond
+        SYSTEMTIME shown[2]{};
+        SendMessageW(calendar(), MCM_GETMONTHRANGE, GMR_VISIBLE, reinterpret_cast<LPARAM>(shown));
+        EXPECT_DAY(shown[0], 1753, 1, 1);  // all the years are one page
+        EXPECT_DAY(shown[1], 9999, 12, 31);
+        Click(MCHT_TITLEBTNPREV);
+        Click(MCHT_TITLEBTNNEXT);
+        EXPECT_EQ(SendMessageW(calendar(), MCM_GETMONTHRANGE, GMR_VISIBLE, reinterpret_cast<LPARAM>(shown)),
+                  (9999 - 1753) * 12 + 12);
+        EXPECT_DAY(shown[0], 1753, 1, 1);
+        for (const SYSTEMTIME& cell : c.cells) ClickDate(cell.wYear, cell.wMonth, cell.wDay);
+        EXPECT_EQ(host_.View(), MCMV_YEAR);
+        ClickDate(c.cells[3].wYear, c.month, 1);
+        EXPECT_EQ(host_.View(), MCMV_MONTH);
+        const SYSTEMTIME selected = host_.Selection();
+        EXPECT_EQ(selected.wYear, c.cells[3].wYear);
+        EXPECT_EQ(selected.wMonth, c.month);
+    }
+}
+
 TEST_F(MonthCalendarControl, KeysMoveTheSelection) {
     struct Case {
         WORD key;
