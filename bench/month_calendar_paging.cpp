@@ -85,7 +85,8 @@ Run Page(HWND calendar, int pages) {
     QueryPerformanceCounter(&t1);
     Pump();
     run.after = Now();
-    run.seconds = static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(frequency.QuadPart);
+    run.seconds =
+        static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(frequency.QuadPart);
     run.ms_per_page = run.seconds * 1000.0 / pages;
     SendMessageW(calendar, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&run.last));
     return run;
@@ -123,7 +124,9 @@ int LoadedCommonControlsVersion() {
         reinterpret_cast<void*>(GetProcAddress(comctl, "DllGetVersion")));
     DLLVERSIONINFO info{};
     info.cbSize = sizeof(info);
-    return get_version != nullptr && SUCCEEDED(get_version(&info)) ? static_cast<int>(info.dwMajorVersion) : 0;
+    return get_version != nullptr && SUCCEEDED(get_version(&info))
+               ? static_cast<int>(info.dwMajorVersion)
+               : 0;
 }
 
 }  // namespace
@@ -152,15 +155,17 @@ int main(int argc, char** argv) {
     const LOGFONTW lf = tk::DialogFont(tk::DpiForWindow(host));
     tk::UniqueFont font(CreateFontIndirectW(&lf));
     const tk::MonthCalendarSettings settings{
-        {2004, 7, 19}, {1753, 1, 1}, {9999, 12, 31},
+        {2004, 7, 19},
+        {1753, 1, 1},
+        {9999, 12, 31},
         {0x80000012, 0x00FFC0C0, 0x0063783C, 0x00C0FFC0, 0x00000000, 0x0000C000, 0x80000012}};
 
     HWND ours = CreateWindowExW(0, tk::kMonthCalendarClassName, L"",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 10, 10, kWidth, kHeight,
-                                host, reinterpret_cast<HMENU>(1), instance, nullptr);
-    HWND peer = CreateWindowExW(0, MONTHCAL_CLASSW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP,
-                                20 + kWidth, 10, kWidth, kHeight, host, reinterpret_cast<HMENU>(2),
-                                instance, nullptr);
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 10, 10, kWidth,
+                                kHeight, host, reinterpret_cast<HMENU>(1), instance, nullptr);
+    HWND peer = CreateWindowExW(
+        0, MONTHCAL_CLASSW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 20 + kWidth, 10,
+        kWidth, kHeight, host, reinterpret_cast<HMENU>(2), instance, nullptr);
     if (ours == nullptr || peer == nullptr || !font) {
         std::fprintf(stderr, "cannot create the calendars\n");
         return 1;
@@ -186,17 +191,18 @@ int main(int argc, char** argv) {
     const Run theirs = Page(peer, pages);
     const int version = LoadedCommonControlsVersion();
 
-    std::printf("Paging %d months from January 1753, MCM_SETCURSEL + repaint per step, %dx%d px\n\n",
-                pages, kWidth, kHeight);
-    std::printf("%-30s %9s %9s %15s %15s %14s  %s\n", "calendar", "ms/page", "total s", "GDI objects",
-                "USER objects", "owned GDI", "last shown");
+    std::printf(
+        "Paging %d months from January 1753, MCM_SETCURSEL + repaint per step, %dx%d px\n\n", pages,
+        kWidth, kHeight);
+    std::printf("%-30s %9s %9s %15s %15s %14s  %s\n", "calendar", "ms/page", "total s",
+                "GDI objects", "USER objects", "owned GDI", "last shown");
     PrintRow("TimbusMonthCalendar", mine, true);
     char peer_name[64];
     std::snprintf(peer_name, sizeof(peer_name), "SysMonthCal32 (comctl32 v%d)", version);
     PrintRow(peer_name, theirs, false);
     std::printf("\nspeed-up (peer ms/page / ours): %.2fx\n", theirs.ms_per_page / mine.ms_per_page);
-    const bool grew = mine.after.owned_gdi > mine.before.owned_gdi || mine.after.gdi > mine.before.gdi ||
-                      mine.after.user > mine.before.user;
+    const bool grew = mine.after.owned_gdi > mine.before.owned_gdi ||
+                      mine.after.gdi > mine.before.gdi || mine.after.user > mine.before.user;
     std::printf("object counts of ours: %s\n", grew ? "GREW" : "no growth");
 
     DestroyWindow(host);

@@ -1,7 +1,7 @@
 #include "tests/reliability/measures.h"
 
-#include <psapi.h>
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdlib>
 #include <vector>

@@ -28,13 +28,20 @@ Palette SystemPalette(int title_background, int title_text) {
 
 std::optional<ColourPart> PartForSlot(int slot) {
     switch (slot) {
-        case MCSC_BACKGROUND: return ColourPart::Background;
-        case MCSC_TEXT: return ColourPart::Text;
-        case MCSC_TITLEBK: return ColourPart::TitleBackground;
-        case MCSC_TITLETEXT: return ColourPart::TitleText;
-        case MCSC_MONTHBK: return ColourPart::MonthBackground;
-        case MCSC_TRAILINGTEXT: return ColourPart::TrailingText;
-        default: return std::nullopt;
+        case MCSC_BACKGROUND:
+            return ColourPart::Background;
+        case MCSC_TEXT:
+            return ColourPart::Text;
+        case MCSC_TITLEBK:
+            return ColourPart::TitleBackground;
+        case MCSC_TITLETEXT:
+            return ColourPart::TitleText;
+        case MCSC_MONTHBK:
+            return ColourPart::MonthBackground;
+        case MCSC_TRAILINGTEXT:
+            return ColourPart::TrailingText;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -52,7 +59,8 @@ Palette PaletteFromStored(const std::array<ColourValue, kStoredColourCount>& sto
 
 ResolvedColours Resolve(const Palette& palette) {
     ResolvedColours resolved;
-    for (std::size_t i = 0; i < kColourPartCount; ++i) resolved.colours[i] = ResolveColour(palette[i]);
+    for (std::size_t i = 0; i < kColourPartCount; ++i)
+        resolved.colours[i] = ResolveColour(palette[i]);
     return resolved;
 }
 

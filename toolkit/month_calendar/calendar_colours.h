@@ -17,9 +17,9 @@ enum class ColourPart : int {
     MonthBackground,  // behind the weekday names and the days
     Text,             // the shown month's days, the zoomed views' cells
     TitleBackground,
-    TitleText,        // the title and its arrows
-    TrailingText,     // days of the neighbouring months, cells of the neighbouring periods
-    WeekdayText,      // weekday names and the line under them
+    TitleText,     // the title and its arrows
+    TrailingText,  // days of the neighbouring months, cells of the neighbouring periods
+    WeekdayText,   // weekday names and the line under them
     SelectionBackground,
     SelectionText,
     TodayFrame,

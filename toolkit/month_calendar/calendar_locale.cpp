@@ -34,9 +34,9 @@ std::wstring FormatDate(const wchar_t* locale, const SYSTEMTIME& date,
 std::wstring Lowercase(const wchar_t* locale, const std::wstring& text) {
     if (text.empty()) return text;
     std::wstring lower(text.size(), L'\0');
-    const int length = LCMapStringEx(locale, LCMAP_LOWERCASE, text.c_str(),
-                                     static_cast<int>(text.size()), lower.data(),
-                                     static_cast<int>(lower.size()), nullptr, nullptr, 0);
+    const int length =
+        LCMapStringEx(locale, LCMAP_LOWERCASE, text.c_str(), static_cast<int>(text.size()),
+                      lower.data(), static_cast<int>(lower.size()), nullptr, nullptr, 0);
     // Only a mapping that keeps every character in place keeps the spans valid.
     return length == static_cast<int>(text.size()) ? lower : text;
 }
@@ -83,7 +83,8 @@ std::vector<PictureSegment> ParsePicture(const std::wstring& picture) {
             }
         } else if (c == L'M' || c == L'y' || c == L'd' || c == L'g') {
             size_t j = i;
-            while (j < picture.size() && picture[j] == c) ++j;
+            while (j < picture.size() && picture[j] == c)
+                ++j;
             segments.push_back({c, picture.substr(i, j - i)});
             i = j;
         } else {
@@ -131,9 +132,9 @@ void SpansBySearch(const wchar_t* locale, int year, unsigned month, MonthTitle& 
     }
     if (title.month.empty()) {
         // The title names the month some other way: all but the year is the month.
-        title.month = title.year.empty()             ? TextSpan{0, text.size()}
-                      : title.year.begin == 0        ? TextSpan{title.year.end, text.size()}
-                                                     : TextSpan{0, title.year.begin};
+        title.month = title.year.empty()      ? TextSpan{0, text.size()}
+                      : title.year.begin == 0 ? TextSpan{title.year.end, text.size()}
+                                              : TextSpan{0, title.year.begin};
     }
 }
 
@@ -163,9 +164,7 @@ std::chrono::weekday WeekdayFromLocaleNumber(int number) {
     return std::chrono::weekday{static_cast<unsigned>((number % 7 + 7 + 1) % 7)};
 }
 
-int LocaleNumberOf(std::chrono::weekday day) {
-    return static_cast<int>(day.iso_encoding()) - 1;
-}
+int LocaleNumberOf(std::chrono::weekday day) { return static_cast<int>(day.iso_encoding()) - 1; }
 
 MonthTitle FormatMonthTitle(const wchar_t* locale, int year, unsigned month) {
     SYSTEMTIME date{};

@@ -30,8 +30,10 @@ int BandOf(int value, int begin, int end, int count) {
     const int length = end - begin;
     const int offset = value - begin;
     int band = std::clamp(offset * count / std::max(length, 1), 0, count - 1);
-    while (band + 1 < count && (band + 1) * length / count <= offset) ++band;
-    while (band > 0 && band * length / count > offset) --band;
+    while (band + 1 < count && (band + 1) * length / count <= offset)
+        ++band;
+    while (band > 0 && band * length / count > offset)
+        --band;
     return band;
 }
 
@@ -122,11 +124,16 @@ MonthGrid BuildMonthGrid(Month month, chr::weekday first_day, const DateRange& r
 int YearsPerPage(View view) {
     switch (view) {
         case View::Month:
-        case View::Year: return 0;
-        case View::Decade: return 10;
-        case View::Century: return 100;
-        case View::Millennium: return 1000;
-        case View::AllYears: return 10000;
+        case View::Year:
+            return 0;
+        case View::Decade:
+            return 10;
+        case View::Century:
+            return 100;
+        case View::Millennium:
+            return 1000;
+        case View::AllYears:
+            return 10000;
     }
     return 0;
 }
@@ -202,7 +209,8 @@ struct Spacing {
 
 Spacing SpacingFor(const TextMetrics& m) {
     const int pad = std::max(2, m.line_height / 4);
-    return {pad, m.title_line_height + 2 * pad + 2, m.line_height + 4, std::max(1, m.line_height / 12)};
+    return {pad, m.title_line_height + 2 * pad + 2, m.line_height + 4,
+            std::max(1, m.line_height / 12)};
 }
 
 }  // namespace
@@ -229,8 +237,7 @@ Size MinimumSize(const TextMetrics& metrics, const TextWidths& widths) {
     const int cell_pad = 2;  // a pixel either side, as the paint needs
     const int day_column = std::max(widths.day, widths.weekday) + cell_pad;
     const int button = s.title_height;
-    const int width = std::max({kWeekColumns * day_column,
-                                widths.title + 2 + 2 * button,
+    const int width = std::max({kWeekColumns * day_column, widths.title + 2 + 2 * button,
                                 kZoomColumns * (widths.zoom_cell + cell_pad)}) +
                       2 * s.margin;
     const int height = s.title_height + s.gap + s.weekday_height + 1 + s.gap +
@@ -297,7 +304,9 @@ Hit HitTest(const Calendar& calendar, const Layout& layout, int x, int y) {
     hit.column = column;
     if (cell.blank) return hit;
     hit.part = HitPart::ZoomCell;
-    hit.kind = !cell.outside ? CellKind::Current : index == 0 ? CellKind::Leading : CellKind::Trailing;
+    hit.kind = !cell.outside ? CellKind::Current
+               : index == 0  ? CellKind::Leading
+                             : CellKind::Trailing;
     hit.first = cell.first;
     hit.last = cell.last;
     return hit;
@@ -344,8 +353,10 @@ Month Calendar::ClampFocus(Month focus) const { return range_.Clamp(focus); }
 bool Calendar::CanPage(int direction) const {
     const int year = YearOf(focus_);
     switch (view_) {
-        case View::Month: return range_.ContainsAnyOf(shown_month() + chr::months{direction});
-        case View::Year: return range_.ContainsAnyOfYears(year + direction, year + direction);
+        case View::Month:
+            return range_.ContainsAnyOf(shown_month() + chr::months{direction});
+        case View::Year:
+            return range_.ContainsAnyOfYears(year + direction, year + direction);
         default: {
             const int span = YearsPerPage(view_);
             const int start = PageStart(view_, year) + span * direction;
@@ -379,15 +390,19 @@ Outcome Calendar::PageMonths(int months) {
 Outcome Calendar::Page(int direction) {
     if (!CanPage(direction)) return {};
     switch (view_) {
-        case View::Month: return PageMonths(direction);
-        case View::Year: return MoveFocus(focus_ + chr::years{direction});
-        default: return MoveFocus(focus_ + chr::years{YearsPerPage(view_) * direction});
+        case View::Month:
+            return PageMonths(direction);
+        case View::Year:
+            return MoveFocus(focus_ + chr::years{direction});
+        default:
+            return MoveFocus(focus_ + chr::years{YearsPerPage(view_) * direction});
     }
 }
 
 Outcome Calendar::PageTimes(int direction, int times) {
     Outcome outcome;
-    for (int i = 0; i < times && CanPage(direction); ++i) outcome = Merge(outcome, Page(direction));
+    for (int i = 0; i < times && CanPage(direction); ++i)
+        outcome = Merge(outcome, Page(direction));
     return outcome;
 }
 
@@ -417,18 +432,29 @@ Outcome Calendar::Press(Key key) {
             return MoveSelection(range_.Clamp(AddDays(selected_, days)), true);
         };
         switch (key) {
-            case Key::Left: return step(-1);
-            case Key::Right: return step(1);
-            case Key::Up: return step(-kWeekColumns);
-            case Key::Down: return step(kWeekColumns);
-            case Key::PageUp: return PageMonths(-1);
-            case Key::PageDown: return PageMonths(1);
-            case Key::YearUp: return PageMonths(-12);
-            case Key::YearDown: return PageMonths(12);
-            case Key::Home: return MoveSelection(range_.Clamp(FirstDay(shown_month())), true);
-            case Key::End: return MoveSelection(range_.Clamp(LastDay(shown_month())), true);
+            case Key::Left:
+                return step(-1);
+            case Key::Right:
+                return step(1);
+            case Key::Up:
+                return step(-kWeekColumns);
+            case Key::Down:
+                return step(kWeekColumns);
+            case Key::PageUp:
+                return PageMonths(-1);
+            case Key::PageDown:
+                return PageMonths(1);
+            case Key::YearUp:
+                return PageMonths(-12);
+            case Key::YearDown:
+                return PageMonths(12);
+            case Key::Home:
+                return MoveSelection(range_.Clamp(FirstDay(shown_month())), true);
+            case Key::End:
+                return MoveSelection(range_.Clamp(LastDay(shown_month())), true);
             case Key::Enter:
-            case Key::Escape: return {};  // left to the dialog
+            case Key::Escape:
+                return {};  // left to the dialog
         }
         return {};
     }
@@ -441,26 +467,37 @@ Outcome Calendar::Press(Key key) {
     };
     const int year = YearOf(focus_);
     switch (key) {
-        case Key::Left: return shift(-1);
-        case Key::Right: return shift(1);
-        case Key::Up: return shift(-kZoomColumns);
-        case Key::Down: return shift(kZoomColumns);
-        case Key::PageUp: return Page(-1);
-        case Key::PageDown: return Page(1);
+        case Key::Left:
+            return shift(-1);
+        case Key::Right:
+            return shift(1);
+        case Key::Up:
+            return shift(-kZoomColumns);
+        case Key::Down:
+            return shift(kZoomColumns);
+        case Key::PageUp:
+            return Page(-1);
+        case Key::PageDown:
+            return Page(1);
         // With Ctrl a page is ten times bigger, as a year is to a month: the
         // only quick way across the centuries.
-        case Key::YearUp: return PageTimes(-1, 10);
-        case Key::YearDown: return PageTimes(1, 10);
+        case Key::YearUp:
+            return PageTimes(-1, 10);
+        case Key::YearDown:
+            return PageTimes(1, 10);
         case Key::Home:
         case Key::End: {
             const bool home = key == Key::Home;
-            if (view_ == View::Year) return MoveFocus(focus_.year() / (home ? chr::January : chr::December));
+            if (view_ == View::Year)
+                return MoveFocus(focus_.year() / (home ? chr::January : chr::December));
             const int start = PageStart(view_, year);
             const int last = start + YearsPerPage(view_) - years_per_cell;
             return MoveFocus(chr::year{home ? start : last} / focus_.month());
         }
-        case Key::Enter: return ZoomIn(FocusCell());
-        case Key::Escape: return ZoomOut();
+        case Key::Enter:
+            return ZoomIn(FocusCell());
+        case Key::Escape:
+            return ZoomOut();
     }
     return {};
 }
@@ -487,13 +524,15 @@ Outcome Calendar::ZoomIn(int cell) {
         case View::Year: {
             view_ = View::Month;
             const Month month = chr::year{zoom.year} / chr::month{zoom.month};
-            const Date target = range_.Clamp(month / std::min(selected_.day(), LastDay(month).day()));
+            const Date target =
+                range_.Clamp(month / std::min(selected_.day(), LastDay(month).day()));
             Outcome outcome = MoveSelection(target, false);
             focus_ = shown_month();
             outcome.changed = outcome.view_changed = true;
             return outcome;
         }
-        case View::Month: break;
+        case View::Month:
+            break;
     }
     return {.changed = true, .view_changed = true};
 }
@@ -501,9 +540,12 @@ Outcome Calendar::ZoomIn(int cell) {
 Outcome Calendar::Click(const Layout& layout, int x, int y) {
     const Hit hit = HitTest(*this, layout, x, y);
     switch (hit.part) {
-        case HitPart::PrevButton: return Page(-1);
-        case HitPart::NextButton: return Page(1);
-        case HitPart::TitleMonth: return ZoomOut();
+        case HitPart::PrevButton:
+            return Page(-1);
+        case HitPart::NextButton:
+            return Page(1);
+        case HitPart::TitleMonth:
+            return ZoomOut();
         case HitPart::TitleYear:
             if (view_ == View::Month) {
                 focus_ = shown_month();
@@ -511,9 +553,12 @@ Outcome Calendar::Click(const Layout& layout, int x, int y) {
                 return {.changed = true, .view_changed = true};
             }
             return ZoomOut();
-        case HitPart::Day: return MoveSelection(*hit.first, true);
-        case HitPart::ZoomCell: return ZoomIn(hit.cell);
-        default: return {};
+        case HitPart::Day:
+            return MoveSelection(*hit.first, true);
+        case HitPart::ZoomCell:
+            return ZoomIn(hit.cell);
+        default:
+            return {};
     }
 }
 

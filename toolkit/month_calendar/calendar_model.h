@@ -106,7 +106,20 @@ ZoomGrid BuildZoomGrid(View view, Month focus, const DateRange& range);
 int ZoomCellOf(View view, Month focus);
 
 // YearUp and YearDown are Ctrl+PageUp and Ctrl+PageDown.
-enum class Key { Left, Right, Up, Down, PageUp, PageDown, YearUp, YearDown, Home, End, Enter, Escape };
+enum class Key {
+    Left,
+    Right,
+    Up,
+    Down,
+    PageUp,
+    PageDown,
+    YearUp,
+    YearDown,
+    Home,
+    End,
+    Enter,
+    Escape
+};
 
 // What one action changed, so the window knows what to repaint and tell.
 struct Outcome {
@@ -157,10 +170,10 @@ Layout ComputeLayout(int width, int height, const TextMetrics& metrics);
 
 // The widest texts the box must hold, measured by the window.
 struct TextWidths {
-    int day = 0;       // widest day number
-    int weekday = 0;   // widest weekday name
-    int title = 0;     // widest title
-    int zoom_cell = 0; // widest zoomed-view cell text
+    int day = 0;        // widest day number
+    int weekday = 0;    // widest weekday name
+    int title = 0;      // widest title
+    int zoom_cell = 0;  // widest zoomed-view cell text
 };
 
 struct Size {

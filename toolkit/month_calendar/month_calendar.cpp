@@ -29,10 +29,10 @@ using cal::View;
 constexpr UINT_PTR kMidnightTimer = 1;
 constexpr const wchar_t* kUserLocale = LOCALE_NAME_USER_DEFAULT;
 
-const wchar_t* const kDayNumbers[] = {
-    L"",   L"1",  L"2",  L"3",  L"4",  L"5",  L"6",  L"7",  L"8",  L"9",  L"10",
-    L"11", L"12", L"13", L"14", L"15", L"16", L"17", L"18", L"19", L"20", L"21",
-    L"22", L"23", L"24", L"25", L"26", L"27", L"28", L"29", L"30", L"31"};
+const wchar_t* const kDayNumbers[] = {L"",   L"1",  L"2",  L"3",  L"4",  L"5",  L"6",  L"7",
+                                      L"8",  L"9",  L"10", L"11", L"12", L"13", L"14", L"15",
+                                      L"16", L"17", L"18", L"19", L"20", L"21", L"22", L"23",
+                                      L"24", L"25", L"26", L"27", L"28", L"29", L"30", L"31"};
 
 SYSTEMTIME ToSystemTime(Date date) {
     SYSTEMTIME st{};
@@ -216,7 +216,8 @@ void UseFont(Control& c, HFONT font) {
 
 void LoadLocale(Control& c) {
     c.texts = cal::LoadLocaleTexts(kUserLocale);
-    if (!c.first_day_set) c.model.SetFirstDay(cal::WeekdayFromLocaleNumber(c.texts.first_day_of_week));
+    if (!c.first_day_set)
+        c.model.SetFirstDay(cal::WeekdayFromLocaleNumber(c.texts.first_day_of_week));
     c.title.valid = false;
 }
 
@@ -237,7 +238,8 @@ void ReplaceMissingSpaces(HDC dc, std::wstring& text) {
     for (wchar_t& c : text) {
         if (!IsSpaceSeparator(c)) continue;
         WORD glyph = 0;
-        if (GetGlyphIndicesW(dc, &c, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) != 1 || glyph == 0xFFFF) {
+        if (GetGlyphIndicesW(dc, &c, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) != 1 ||
+            glyph == 0xFFFF) {
             c = L' ';
         }
     }
@@ -253,11 +255,12 @@ void EnsureTitle(Control& c, HDC measure_dc) {
     const int range_first = static_cast<int>(c.model.range().first.year());
     const int range_last = static_cast<int>(c.model.range().last.year());
     const int span = cal::YearsPerPage(view);
-    const int key = view == View::Month ? year * 12 + static_cast<int>(static_cast<unsigned>(
-                                                          c.model.shown_month().month()))
-                    : view == View::Year     ? year
-                    : view == View::AllYears ? range_first * 10000 + range_last
-                                             : year - year % span;
+    const int key =
+        view == View::Month
+            ? year * 12 + static_cast<int>(static_cast<unsigned>(c.model.shown_month().month()))
+        : view == View::Year     ? year
+        : view == View::AllYears ? range_first * 10000 + range_last
+                                 : year - year % span;
     if (!c.title.valid || c.title.view != view || c.title.key != key) {
         cal::TextSpan month_span;
         cal::TextSpan year_span;
@@ -271,9 +274,15 @@ void EnsureTitle(Control& c, HDC measure_dc) {
                 year_span = t.year;
                 break;
             }
-            case View::Year: text = cal::YearText(key); break;
-            case View::AllYears: text = cal::YearSpanText(range_first, range_last); break;
-            default: text = cal::YearSpanText(key, key + span - 1); break;
+            case View::Year:
+                text = cal::YearText(key);
+                break;
+            case View::AllYears:
+                text = cal::YearSpanText(range_first, range_last);
+                break;
+            default:
+                text = cal::YearSpanText(key, key + span - 1);
+                break;
         }
         if (view != View::Month) year_span = {0, text.size()};
 
@@ -282,7 +291,8 @@ void EnsureTitle(Control& c, HDC measure_dc) {
         ScopedSelect select(measure_dc, BoldFont(c));
         ReplaceMissingSpaces(measure_dc, text);
         const Rect& band = c.layout.title;
-        const int left = band.left + (band.width() - TextWidth(measure_dc, text, 0, text.size())) / 2;
+        const int left =
+            band.left + (band.width() - TextWidth(measure_dc, text, 0, text.size())) / 2;
         const auto part = [&](const cal::TextSpan& span) {
             if (span.empty()) return Rect{};
             return Rect{left + TextWidth(measure_dc, text, 0, span.begin), band.top,
@@ -298,14 +308,16 @@ void EnsureTitle(Control& c, HDC measure_dc) {
 void EnsureLayout(Control& c, HDC measure_dc) {
     RECT client{};
     GetClientRect(c.window, &client);
-    if (c.layout.client.right != client.right || c.layout.client.bottom != client.bottom) Relayout(c);
+    if (c.layout.client.right != client.right || c.layout.client.bottom != client.bottom)
+        Relayout(c);
     EnsureTitle(c, measure_dc);
 }
 
 void ArmMidnightTimer(Control& c) {
     SYSTEMTIME now{};
     GetLocalTime(&now);
-    const long long elapsed = ((now.wHour * 60LL + now.wMinute) * 60 + now.wSecond) * 1000 + now.wMilliseconds;
+    const long long elapsed =
+        ((now.wHour * 60LL + now.wMinute) * 60 + now.wSecond) * 1000 + now.wMilliseconds;
     const long long until_midnight = 24LL * 3600 * 1000 - elapsed + 500;
     c.timer_running = SetTimer(c.window, kMidnightTimer,
                                static_cast<UINT>(std::max(until_midnight, 1000LL)), nullptr) != 0;
@@ -321,7 +333,9 @@ struct Painter {
     COLORREF disabled_text;
     HFONT current_font = nullptr;
 
-    COLORREF TextColour(cal::ColourPart part) const { return enabled ? colours[part] : disabled_text; }
+    COLORREF TextColour(cal::ColourPart part) const {
+        return enabled ? colours[part] : disabled_text;
+    }
 
     void Text(const wchar_t* text, int length, const Rect& box, HFONT font, int line_height,
               COLORREF colour) {
@@ -332,10 +346,12 @@ struct Painter {
         }
         ExtTextOutW(dc, box.left + box.width() / 2, box.top + (box.height() - line_height) / 2, 0,
                     nullptr, text, static_cast<UINT>(length), nullptr);
-        c.painted.push_back({std::wstring(text, static_cast<std::size_t>(length)), font, ToRECT(box)});
+        c.painted.push_back(
+            {std::wstring(text, static_cast<std::size_t>(length)), font, ToRECT(box)});
     }
 
-    void Text(const std::wstring& text, const Rect& box, HFONT font, int line_height, COLORREF colour) {
+    void Text(const std::wstring& text, const Rect& box, HFONT font, int line_height,
+              COLORREF colour) {
         Text(text.data(), static_cast<int>(text.size()), box, font, line_height, colour);
     }
 
@@ -361,7 +377,9 @@ struct Painter {
     void Marks(const Rect& cell, bool selected, bool today, bool focus) {
         const Rect box = Inset(cell, 1);
         if (selected) Fill(dc, box, colours[cal::ColourPart::SelectionBackground]);
-        if (today) Frame(dc, box, colours[cal::ColourPart::TodayFrame], std::max(1, c.metrics.line_height / 10));
+        if (today)
+            Frame(dc, box, colours[cal::ColourPart::TodayFrame],
+                  std::max(1, c.metrics.line_height / 10));
         if (focus) {
             const RECT rc = ToRECT(Inset(box, 2));
             SetTextColor(dc, RGB(0, 0, 0));
@@ -409,7 +427,7 @@ struct Painter {
             const Rect box = c.layout.ZoomCellRect(i);
             const bool is_focus = i == focus;
             Marks(box, is_focus, cell.first <= today && today <= cell.last, is_focus && show_focus);
-            const COLORREF colour = TextColour(is_focus        ? cal::ColourPart::SelectionText
+            const COLORREF colour = TextColour(is_focus       ? cal::ColourPart::SelectionText
                                                : cell.outside ? cal::ColourPart::TrailingText
                                                               : cal::ColourPart::Text);
             if (grid.view == View::Year) {
@@ -437,8 +455,8 @@ struct Painter {
         Fill(dc, l.title, colours[cal::ColourPart::TitleBackground]);
         Arrow(l.prev_button, -1, enabled && c.model.CanPage(-1));
         Arrow(l.next_button, 1, enabled && c.model.CanPage(1));
-        Text(c.title.text, {l.prev_button.right, l.title.top, l.next_button.left, l.title.bottom}, BoldFont(c),
-             c.metrics.title_line_height, TextColour(cal::ColourPart::TitleText));
+        Text(c.title.text, {l.prev_button.right, l.title.top, l.next_button.left, l.title.bottom},
+             BoldFont(c), c.metrics.title_line_height, TextColour(cal::ColourPart::TitleText));
 
         const bool show_focus = c.focused && !c.hide_focus;
         if (c.model.view() == View::Month) {
@@ -454,8 +472,7 @@ void DrawCalendar(Control& c, HDC dc) {
     SetBkMode(dc, TRANSPARENT);
     SetTextAlign(dc, TA_CENTER | TA_TOP | TA_NOUPDATECP);
     c.painted.clear();
-    Painter painter{c, dc,
-                    cal::Resolve(c.high_contrast ? cal::HighContrastPalette() : c.palette),
+    Painter painter{c, dc, cal::Resolve(c.high_contrast ? cal::HighContrastPalette() : c.palette),
                     IsWindowEnabled(c.window) != FALSE, GetSysColor(COLOR_GRAYTEXT)};
     painter.All();
 }
@@ -531,17 +548,38 @@ bool OnKeyDown(Control& c, WPARAM key) {
     const bool control = GetKeyState(VK_CONTROL) < 0;
     std::optional<cal::Key> k;
     switch (key) {
-        case VK_LEFT: k = cal::Key::Left; break;
-        case VK_RIGHT: k = cal::Key::Right; break;
-        case VK_UP: k = cal::Key::Up; break;
-        case VK_DOWN: k = cal::Key::Down; break;
-        case VK_PRIOR: k = control ? cal::Key::YearUp : cal::Key::PageUp; break;
-        case VK_NEXT: k = control ? cal::Key::YearDown : cal::Key::PageDown; break;
-        case VK_HOME: k = cal::Key::Home; break;
-        case VK_END: k = cal::Key::End; break;
-        case VK_RETURN: k = cal::Key::Enter; break;
-        case VK_ESCAPE: k = cal::Key::Escape; break;
-        default: return false;
+        case VK_LEFT:
+            k = cal::Key::Left;
+            break;
+        case VK_RIGHT:
+            k = cal::Key::Right;
+            break;
+        case VK_UP:
+            k = cal::Key::Up;
+            break;
+        case VK_DOWN:
+            k = cal::Key::Down;
+            break;
+        case VK_PRIOR:
+            k = control ? cal::Key::YearUp : cal::Key::PageUp;
+            break;
+        case VK_NEXT:
+            k = control ? cal::Key::YearDown : cal::Key::PageDown;
+            break;
+        case VK_HOME:
+            k = cal::Key::Home;
+            break;
+        case VK_END:
+            k = cal::Key::End;
+            break;
+        case VK_RETURN:
+            k = cal::Key::Enter;
+            break;
+        case VK_ESCAPE:
+            k = cal::Key::Escape;
+            break;
+        default:
+            return false;
     }
     const View old_view = c.model.view();
     Apply(c, old_view, c.model.Press(*k));
@@ -641,7 +679,8 @@ bool ValidColourValue(LPARAM value) {
     const auto v = static_cast<std::uint64_t>(value);
     if (v > 0xFFFFFFFFu) return false;
     if (IsSystemColour(static_cast<ColourValue>(v))) {
-        return (v & 0x7FFFFF00u) == 0 && SystemColourIndex(static_cast<ColourValue>(v)) <= COLOR_MENUBAR;
+        return (v & 0x7FFFFF00u) == 0 &&
+               SystemColourIndex(static_cast<ColourValue>(v)) <= COLOR_MENUBAR;
     }
     return (v & 0xFF000000u) == 0;
 }
@@ -685,23 +724,35 @@ LRESULT SetFirstDayOfWeek(Control& c, LPARAM day) {
 UINT HitCode(const cal::Hit& hit) {
     const auto by_kind = [&hit]() -> UINT {
         switch (hit.kind) {
-            case cal::CellKind::Leading: return MCHT_CALENDARDATEPREV;
-            case cal::CellKind::Trailing: return MCHT_CALENDARDATENEXT;
-            case cal::CellKind::Current: break;
+            case cal::CellKind::Leading:
+                return MCHT_CALENDARDATEPREV;
+            case cal::CellKind::Trailing:
+                return MCHT_CALENDARDATENEXT;
+            case cal::CellKind::Current:
+                break;
         }
         return MCHT_CALENDARDATE;
     };
     switch (hit.part) {
-        case cal::HitPart::Nowhere: return MCHT_NOWHERE;
-        case cal::HitPart::TitleBackground: return MCHT_TITLEBK;
-        case cal::HitPart::PrevButton: return MCHT_TITLEBTNPREV;
-        case cal::HitPart::NextButton: return MCHT_TITLEBTNNEXT;
-        case cal::HitPart::TitleMonth: return MCHT_TITLEMONTH;
-        case cal::HitPart::TitleYear: return MCHT_TITLEYEAR;
-        case cal::HitPart::WeekdayRow: return MCHT_CALENDARDAY;
-        case cal::HitPart::Background: return MCHT_CALENDARBK;
+        case cal::HitPart::Nowhere:
+            return MCHT_NOWHERE;
+        case cal::HitPart::TitleBackground:
+            return MCHT_TITLEBK;
+        case cal::HitPart::PrevButton:
+            return MCHT_TITLEBTNPREV;
+        case cal::HitPart::NextButton:
+            return MCHT_TITLEBTNNEXT;
+        case cal::HitPart::TitleMonth:
+            return MCHT_TITLEMONTH;
+        case cal::HitPart::TitleYear:
+            return MCHT_TITLEYEAR;
+        case cal::HitPart::WeekdayRow:
+            return MCHT_CALENDARDAY;
+        case cal::HitPart::Background:
+            return MCHT_CALENDARBK;
         case cal::HitPart::Day:
-        case cal::HitPart::ZoomCell: return by_kind();
+        case cal::HitPart::ZoomCell:
+            return by_kind();
     }
     return MCHT_NOWHERE;
 }
@@ -742,10 +793,12 @@ LRESULT GetMinReqRect(Control& c, RECT* rect) {
             widths.weekday = std::max(widths.weekday, TextWidth(dc.get(), name, 0, name.size()));
         }
         for (const std::wstring& name : c.texts.short_month_names) {
-            widths.zoom_cell = std::max(widths.zoom_cell, TextWidth(dc.get(), name, 0, name.size()));
+            widths.zoom_cell =
+                std::max(widths.zoom_cell, TextWidth(dc.get(), name, 0, name.size()));
         }
         const std::wstring decade = cal::YearText(2000) + L'\x2013';
-        widths.zoom_cell = std::max(widths.zoom_cell, TextWidth(dc.get(), decade, 0, decade.size()));
+        widths.zoom_cell =
+            std::max(widths.zoom_cell, TextWidth(dc.get(), decade, 0, decade.size()));
     }
     ScopedSelect select(dc.get(), BoldFont(c));
     for (unsigned month = 1; month <= 12; ++month) {
@@ -803,11 +856,14 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
     if (c == nullptr) return DefWindowProcW(window, message, wp, lp);
 
     switch (message) {
-        case WM_CREATE: OnCreate(*c); return 0;
+        case WM_CREATE:
+            OnCreate(*c);
+            return 0;
         case WM_NCDESTROY:
             OnNcDestroy(window, c);
             return DefWindowProcW(window, message, wp, lp);
-        case WM_ERASEBKGND: return 1;
+        case WM_ERASEBKGND:
+            return 1;
         case WM_PAINT: {
             PaintScope paint(window);
             if (paint.dc() != nullptr) Paint(*c, paint.dc(), paint.dirty());
@@ -827,7 +883,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
             UseFont(*c, reinterpret_cast<HFONT>(wp));
             if (LOWORD(lp)) InvalidateRect(window, nullptr, FALSE);
             return 0;
-        case WM_GETFONT: return reinterpret_cast<LRESULT>(c->font);
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(c->font);
         case WM_DPICHANGED_AFTERPARENT:
             if (c->own_font) UseFont(*c, nullptr);
             InvalidateRect(window, nullptr, FALSE);
@@ -861,39 +918,65 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
             ArmMidnightTimer(*c);
             InvalidateRect(window, nullptr, FALSE);
             return 0;
-        case WM_GETDLGCODE: return OnGetDlgCode(*c, reinterpret_cast<const MSG*>(lp));
-        case WM_LBUTTONDOWN: OnLButtonDown(*c, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); return 0;
-        case WM_MOUSEWHEEL: OnWheel(*c, GET_WHEEL_DELTA_WPARAM(wp)); return 0;
+        case WM_GETDLGCODE:
+            return OnGetDlgCode(*c, reinterpret_cast<const MSG*>(lp));
+        case WM_LBUTTONDOWN:
+            OnLButtonDown(*c, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+            return 0;
+        case WM_MOUSEWHEEL:
+            OnWheel(*c, GET_WHEEL_DELTA_WPARAM(wp));
+            return 0;
         case WM_KEYDOWN:
             if (OnKeyDown(*c, wp)) return 0;
             break;
 
-        case MCM_GETCURSEL: return GetCurSel(*c, reinterpret_cast<SYSTEMTIME*>(lp));
-        case MCM_SETCURSEL: return SetCurSel(*c, reinterpret_cast<const SYSTEMTIME*>(lp));
-        case MCM_GETMAXSELCOUNT: return 1;
-        case MCM_GETRANGE: return GetRange(*c, reinterpret_cast<SYSTEMTIME*>(lp));
-        case MCM_SETRANGE: return SetRange(*c, wp, reinterpret_cast<const SYSTEMTIME*>(lp));
-        case MCM_GETMONTHRANGE: return GetMonthRange(*c, wp, reinterpret_cast<SYSTEMTIME*>(lp));
-        case MCM_GETMINREQRECT: return GetMinReqRect(*c, reinterpret_cast<RECT*>(lp));
-        case MCM_SETCOLOR: return SetColour(*c, wp, lp);
-        case MCM_GETCOLOR: return GetColour(*c, wp);
-        case MCM_GETFIRSTDAYOFWEEK: return GetFirstDayOfWeek(*c);
-        case MCM_SETFIRSTDAYOFWEEK: return SetFirstDayOfWeek(*c, lp);
-        case MCM_GETTODAY: return GetToday(*c, reinterpret_cast<SYSTEMTIME*>(lp));
-        case MCM_SETTODAY: SetToday(*c, reinterpret_cast<const SYSTEMTIME*>(lp)); return 0;
-        case MCM_GETCURRENTVIEW: return static_cast<LRESULT>(MessageView(c->model.view()));
-        case MCM_SETCURRENTVIEW: return SetCurrentView(*c, lp);
-        case MCM_GETCALENDARCOUNT: return 1;
-        case MCM_HITTEST: return HitTestMessage(*c, reinterpret_cast<MCHITTESTINFO*>(lp));
-        case MCM_GETUNICODEFORMAT: return TRUE;
-        default: break;
+        case MCM_GETCURSEL:
+            return GetCurSel(*c, reinterpret_cast<SYSTEMTIME*>(lp));
+        case MCM_SETCURSEL:
+            return SetCurSel(*c, reinterpret_cast<const SYSTEMTIME*>(lp));
+        case MCM_GETMAXSELCOUNT:
+            return 1;
+        case MCM_GETRANGE:
+            return GetRange(*c, reinterpret_cast<SYSTEMTIME*>(lp));
+        case MCM_SETRANGE:
+            return SetRange(*c, wp, reinterpret_cast<const SYSTEMTIME*>(lp));
+        case MCM_GETMONTHRANGE:
+            return GetMonthRange(*c, wp, reinterpret_cast<SYSTEMTIME*>(lp));
+        case MCM_GETMINREQRECT:
+            return GetMinReqRect(*c, reinterpret_cast<RECT*>(lp));
+        case MCM_SETCOLOR:
+            return SetColour(*c, wp, lp);
+        case MCM_GETCOLOR:
+            return GetColour(*c, wp);
+        case MCM_GETFIRSTDAYOFWEEK:
+            return GetFirstDayOfWeek(*c);
+        case MCM_SETFIRSTDAYOFWEEK:
+            return SetFirstDayOfWeek(*c, lp);
+        case MCM_GETTODAY:
+            return GetToday(*c, reinterpret_cast<SYSTEMTIME*>(lp));
+        case MCM_SETTODAY:
+            SetToday(*c, reinterpret_cast<const SYSTEMTIME*>(lp));
+            return 0;
+        case MCM_GETCURRENTVIEW:
+            return static_cast<LRESULT>(MessageView(c->model.view()));
+        case MCM_SETCURRENTVIEW:
+            return SetCurrentView(*c, lp);
+        case MCM_GETCALENDARCOUNT:
+            return 1;
+        case MCM_HITTEST:
+            return HitTestMessage(*c, reinterpret_cast<MCHITTESTINFO*>(lp));
+        case MCM_GETUNICODEFORMAT:
+            return TRUE;
+        default:
+            break;
     }
     return DefWindowProcW(window, message, wp, lp);
 }
 
 Control* CalendarState(HWND window) {
     if (window == nullptr || !IsWindow(window)) return nullptr;
-    if (GetWindowLongPtrW(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&WindowProc)) return nullptr;
+    if (GetWindowLongPtrW(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&WindowProc))
+        return nullptr;
     return StateOf(window);
 }
 

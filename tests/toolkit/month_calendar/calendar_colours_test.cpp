@@ -53,7 +53,8 @@ void ExpectReadable(const Palette& palette, const char* which,
                                  std::to_string(static_cast<int>(pair.background)) + ", ratio " +
                                  std::to_string(ratio);
         if (short_by_system.count(pair.text) != 0) {
-            EXPECT_LT(ratio, pair.minimum_contrast) << name << ": Wine's scheme was fixed; drop the exception";
+            EXPECT_LT(ratio, pair.minimum_contrast)
+                << name << ": Wine's scheme was fixed; drop the exception";
         } else {
             EXPECT_GE(ratio, pair.minimum_contrast) << name;
         }

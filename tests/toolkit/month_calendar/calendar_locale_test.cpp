@@ -1,8 +1,8 @@
 // The calendar's words for several locales, asked for in-process.
 #include "toolkit/month_calendar/calendar_locale.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cwchar>
 #include <iterator>
@@ -57,8 +57,10 @@ TEST(CalendarLocale, NamesAndFirstDayComeFromTheLocale) {
         EXPECT_EQ(texts.month_names[6], c.july);
         EXPECT_EQ(texts.day_names[0], c.monday);
         EXPECT_EQ(texts.first_day_of_week, c.first_day);
-        for (const std::wstring& name : texts.day_names) EXPECT_FALSE(name.empty());
-        for (const std::wstring& name : texts.short_month_names) EXPECT_FALSE(name.empty());
+        for (const std::wstring& name : texts.day_names)
+            EXPECT_FALSE(name.empty());
+        for (const std::wstring& name : texts.short_month_names)
+            EXPECT_FALSE(name.empty());
     }
 }
 
@@ -81,8 +83,8 @@ TEST(CalendarLocale, TitlesOfSomeMonths) {
         const wchar_t* text;
     };
     const Case cases[] = {
-        {L"en-US", 2004, 7, L"July 2004"},   {L"en-US", 1753, 1, L"January 1753"},
-        {L"de-DE", 9999, 12, L"Dezember 9999"}, {L"ru-RU", 2004, 7, L"июль 2004\x202Fг."},
+        {L"en-US", 2004, 7, L"July 2004"},         {L"en-US", 1753, 1, L"January 1753"},
+        {L"de-DE", 9999, 12, L"Dezember 9999"},    {L"ru-RU", 2004, 7, L"июль 2004\x202Fг."},
         {L"ru-RU", 2004, 3, L"март 2004\x202Fг."},
     };
     for (const Case& c : cases) {
@@ -101,7 +103,8 @@ TEST(CalendarLocale, TitlesOfSomeMonths) {
 TIMBUS_NOINLINE void FillStack(const wchar_t* pattern) {
     volatile wchar_t junk[16384];
     const size_t length = std::wcslen(pattern);
-    for (size_t i = 0; i < std::size(junk); ++i) junk[i] = pattern[i % length];
+    for (size_t i = 0; i < std::size(junk); ++i)
+        junk[i] = pattern[i % length];
     (void)junk[0];
 }
 
@@ -125,8 +128,11 @@ TEST(CalendarLocale, WeekdayNumbersMatchTheLocalesCounting) {
     EXPECT_EQ(WeekdayFromLocaleNumber(0), std::chrono::Monday);
     EXPECT_EQ(WeekdayFromLocaleNumber(5), std::chrono::Saturday);
     EXPECT_EQ(WeekdayFromLocaleNumber(6), std::chrono::Sunday);
-    for (int n = 0; n < 7; ++n) EXPECT_EQ(LocaleNumberOf(WeekdayFromLocaleNumber(n)), n);
-    EXPECT_EQ(YearSpanText(2000, 2009), L"2000\x2013" L"2009");
+    for (int n = 0; n < 7; ++n)
+        EXPECT_EQ(LocaleNumberOf(WeekdayFromLocaleNumber(n)), n);
+    EXPECT_EQ(YearSpanText(2000, 2009),
+              L"2000\x2013"
+              L"2009");
 }
 
 }  // namespace

@@ -34,8 +34,8 @@ TEST(CalendarGrid, PutsKnownDatesUnderTheirWeekday) {
         int iso_weekday;  // 1 Monday ... 7 Sunday
     };
     const Case cases[] = {
-        {D(1753, 1, 1), 1},   {D(2004, 7, 19), 1}, {D(9999, 12, 31), 5}, {D(2000, 2, 29), 2},
-        {D(1900, 3, 1), 4},   {D(1800, 1, 1), 3},  {D(1752, 12, 31), 7}, {D(2026, 12, 11), 5},
+        {D(1753, 1, 1), 1}, {D(2004, 7, 19), 1}, {D(9999, 12, 31), 5}, {D(2000, 2, 29), 2},
+        {D(1900, 3, 1), 4}, {D(1800, 1, 1), 3},  {D(1752, 12, 31), 7}, {D(2026, 12, 11), 5},
     };
     for (const Case& c : cases) {
         const Month month = c.date.year() / c.date.month();
@@ -82,10 +82,10 @@ TEST(CalendarDates, RefuseDaysThatDoNotExist) {
         bool valid;
     };
     const Case cases[] = {
-        {2004, 7, 19, true}, {2004, 2, 29, true},  {2000, 2, 29, true},  {2003, 2, 29, false},
-        {1900, 2, 29, false}, {2004, 0, 1, false}, {2004, 13, 1, false}, {2004, 1, 0, false},
-        {2004, 1, 32, false}, {2004, 4, 31, false}, {0, 1, 1, false},    {65535, 1, 1, false},
-        {-1, 1, 1, false},   {9999, 12, 31, true}, {1, 1, 1, true},
+        {2004, 7, 19, true},  {2004, 2, 29, true},  {2000, 2, 29, true},  {2003, 2, 29, false},
+        {1900, 2, 29, false}, {2004, 0, 1, false},  {2004, 13, 1, false}, {2004, 1, 0, false},
+        {2004, 1, 32, false}, {2004, 4, 31, false}, {0, 1, 1, false},     {65535, 1, 1, false},
+        {-1, 1, 1, false},    {9999, 12, 31, true}, {1, 1, 1, true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(MakeDate(c.y, c.m, c.d).has_value(), c.valid) << c.y << "-" << c.m << "-" << c.d;
@@ -99,12 +99,13 @@ TEST(CalendarDates, MonthStepsClampTheDay) {
         Date to;
     };
     const Case cases[] = {
-        {D(2004, 3, 31), -1, D(2004, 2, 29)}, {D(2003, 3, 31), -1, D(2003, 2, 28)},
-        {D(2004, 1, 31), 1, D(2004, 2, 29)},  {D(2003, 12, 31), 2, D(2004, 2, 29)},
-        {D(2004, 2, 29), 12, D(2005, 2, 28)}, {D(2004, 5, 31), 1, D(2004, 6, 30)},
+        {D(2004, 3, 31), -1, D(2004, 2, 29)},  {D(2003, 3, 31), -1, D(2003, 2, 28)},
+        {D(2004, 1, 31), 1, D(2004, 2, 29)},   {D(2003, 12, 31), 2, D(2004, 2, 29)},
+        {D(2004, 2, 29), 12, D(2005, 2, 28)},  {D(2004, 5, 31), 1, D(2004, 6, 30)},
         {D(2004, 7, 19), -7, D(2003, 12, 19)}, {D(1753, 1, 31), 1, D(1753, 2, 28)},
     };
-    for (const Case& c : cases) EXPECT_EQ(AddMonths(c.from, c.months), c.to) << Text(c.from);
+    for (const Case& c : cases)
+        EXPECT_EQ(AddMonths(c.from, c.months), c.to) << Text(c.from);
 }
 
 TEST(CalendarRange, RefusesRangesItCannotShow) {
@@ -247,7 +248,7 @@ TEST(CalendarZoom, KeysMoveBetweenCellsAndEnterEscZoom) {
     calendar.Press(Key::YearDown);  // ten decades on
     EXPECT_EQ(static_cast<int>(calendar.focus().year()), 2107);
     calendar.Press(Key::Escape);
-    calendar.Press(Key::YearUp);  // ten centuries back
+    calendar.Press(Key::YearUp);                                 // ten centuries back
     EXPECT_EQ(static_cast<int>(calendar.focus().year()), 1753);  // clamped to the range
     EXPECT_EQ(calendar.view(), View::Century);
     calendar.Press(Key::Enter);
@@ -261,12 +262,13 @@ TEST(CalendarZoom, KeysMoveBetweenCellsAndEnterEscZoom) {
 // Up through the titles and down through the cells reaches every month of
 // the range from July 2004 in at most ten clicks.
 TEST(CalendarZoom, AnyMonthOfTheRangeIsAFewClicksAway) {
-    const Date targets[] = {D(1753, 1, 1), D(1753, 12, 1), D(1999, 12, 1), D(2004, 6, 1), D(2005, 1, 1),
-                            D(5555, 5, 1), D(9000, 1, 1), D(9999, 12, 1)};
+    const Date targets[] = {D(1753, 1, 1), D(1753, 12, 1), D(1999, 12, 1), D(2004, 6, 1),
+                            D(2005, 1, 1), D(5555, 5, 1),  D(9000, 1, 1),  D(9999, 12, 1)};
     for (const Date target : targets) {
         Calendar calendar(D(2004, 7, 19));
         int clicks = 0;
-        while (calendar.ZoomOut().changed) ++clicks;
+        while (calendar.ZoomOut().changed)
+            ++clicks;
         while (calendar.view() != View::Month) {
             const ZoomGrid grid = calendar.Zoom();
             int cell = -1;
@@ -274,7 +276,8 @@ TEST(CalendarZoom, AnyMonthOfTheRangeIsAFewClicksAway) {
                 const ZoomCell& c = grid.cells[static_cast<size_t>(i)];
                 if (!c.blank && c.first <= target && target <= c.last) cell = i;
             }
-            ASSERT_GE(cell, 0) << static_cast<int>(target.year()) << " not in view " << static_cast<int>(calendar.view());
+            ASSERT_GE(cell, 0) << static_cast<int>(target.year()) << " not in view "
+                               << static_cast<int>(calendar.view());
             ASSERT_TRUE(calendar.ZoomIn(cell).changed);
             ++clicks;
         }
@@ -295,13 +298,13 @@ TEST(CalendarZoom, ViewsAtTheRangeEnds) {
     };
     const Case cases[] = {
         {D(1753, 5, 5), View::Year, 0, 0, false, true},
-        {D(1753, 5, 5), View::Decade, 4, 0, false, true},  // 1749-1752
-        {D(1753, 5, 5), View::Century, 6, 0, false, true},  // 1690s-1740s
+        {D(1753, 5, 5), View::Decade, 4, 0, false, true},      // 1749-1752
+        {D(1753, 5, 5), View::Century, 6, 0, false, true},     // 1690s-1740s
         {D(1753, 5, 5), View::Millennium, 8, 0, false, true},  // 900s-1600s
-        {D(1753, 5, 5), View::AllYears, 2, 1, false, false},  // -1000s, 0s; 10000s
+        {D(1753, 5, 5), View::AllYears, 2, 1, false, false},   // -1000s, 0s; 10000s
         {D(9999, 5, 5), View::Year, 0, 0, true, false},
-        {D(9999, 5, 5), View::Decade, 0, 1, true, false},   // 10000
-        {D(9999, 5, 5), View::Century, 0, 1, true, false},  // 10000s
+        {D(9999, 5, 5), View::Decade, 0, 1, true, false},      // 10000
+        {D(9999, 5, 5), View::Century, 0, 1, true, false},     // 10000s
         {D(9999, 5, 5), View::Millennium, 0, 1, true, false},  // 10000s
     };
     for (const Case& c : cases) {
@@ -310,7 +313,8 @@ TEST(CalendarZoom, ViewsAtTheRangeEnds) {
         const ZoomGrid grid = calendar.Zoom();
         for (int i = 0; i < kZoomCells; ++i) {
             const bool blank = i < c.first_blank_cells || i >= kZoomCells - c.last_blank_cells;
-            EXPECT_EQ(grid.cells[static_cast<size_t>(i)].blank, blank) << static_cast<int>(c.view) << " " << i;
+            EXPECT_EQ(grid.cells[static_cast<size_t>(i)].blank, blank)
+                << static_cast<int>(c.view) << " " << i;
         }
         EXPECT_EQ(calendar.CanPage(-1), c.can_page_back);
         EXPECT_EQ(calendar.CanPage(1), c.can_page_on);
@@ -357,7 +361,8 @@ protected:
 
 TEST_F(CalendarLayout, CellsTileTheirAreas) {
     int covered = 0;
-    for (int i = 0; i < kDayCells; ++i) covered += layout.DayCellRect(i).width() * layout.DayCellRect(i).height();
+    for (int i = 0; i < kDayCells; ++i)
+        covered += layout.DayCellRect(i).width() * layout.DayCellRect(i).height();
     EXPECT_EQ(covered, layout.days.width() * layout.days.height());
     EXPECT_EQ(layout.DayCellRect(41).right, layout.days.right);
     EXPECT_EQ(layout.DayCellRect(41).bottom, layout.days.bottom);
@@ -445,7 +450,8 @@ TEST_F(CalendarLayout, ClicksReachFarMonths) {
         int most_clicks;
     };
     // Paging by centuries is the slow part: one click per century.
-    const Case cases[] = {{2004, 3, 2}, {2007, 1, 3}, {2031, 11, 5}, {1801, 3, 7}, {1753, 1, 8}, {9999, 12, 84}};
+    const Case cases[] = {{2004, 3, 2}, {2007, 1, 3}, {2031, 11, 5},
+                          {1801, 3, 7}, {1753, 1, 8}, {9999, 12, 84}};
     for (const Case& c : cases) {
         Calendar calendar(D(2004, 7, 19));
         int clicks = 0;
@@ -464,9 +470,12 @@ TEST_F(CalendarLayout, ClicksReachFarMonths) {
             click(layout.title_year);  // decade view
             if (c.year / 10 != 200) {
                 click(layout.title_year);  // century view
-                while (calendar.Zoom().first_year > c.year) click(layout.prev_button);
-                while (calendar.Zoom().last_year < c.year) click(layout.next_button);
-                click(find_cell([&](const ZoomCell& z) { return !z.outside && z.year == c.year / 10 * 10; }));
+                while (calendar.Zoom().first_year > c.year)
+                    click(layout.prev_button);
+                while (calendar.Zoom().last_year < c.year)
+                    click(layout.next_button);
+                click(find_cell(
+                    [&](const ZoomCell& z) { return !z.outside && z.year == c.year / 10 * 10; }));
             }
             click(find_cell([&](const ZoomCell& z) { return z.year == c.year; }));
         } else {
@@ -487,11 +496,16 @@ TEST(CalendarMonths, VisibleAndGridDatesAtTheEnds) {
         int visible_months, grid_months;
     };
     const Case cases[] = {
-        {D(2004, 7, 19), View::Month, D(2004, 7, 1), D(2004, 7, 31), D(2004, 6, 28), D(2004, 8, 8), 1, 3},
-        {D(1753, 1, 1), View::Month, D(1753, 1, 1), D(1753, 1, 31), D(1753, 1, 1), D(1753, 2, 4), 1, 2},
-        {D(9999, 12, 31), View::Month, D(9999, 12, 1), D(9999, 12, 31), D(9999, 11, 29), D(9999, 12, 31), 1, 2},
-        {D(2004, 7, 19), View::Year, D(2004, 1, 1), D(2004, 12, 31), D(2004, 1, 1), D(2004, 12, 31), 12, 12},
-        {D(1753, 7, 19), View::Decade, D(1753, 1, 1), D(1759, 12, 31), D(1753, 1, 1), D(1760, 12, 31), 84, 96},
+        {D(2004, 7, 19), View::Month, D(2004, 7, 1), D(2004, 7, 31), D(2004, 6, 28), D(2004, 8, 8),
+         1, 3},
+        {D(1753, 1, 1), View::Month, D(1753, 1, 1), D(1753, 1, 31), D(1753, 1, 1), D(1753, 2, 4), 1,
+         2},
+        {D(9999, 12, 31), View::Month, D(9999, 12, 1), D(9999, 12, 31), D(9999, 11, 29),
+         D(9999, 12, 31), 1, 2},
+        {D(2004, 7, 19), View::Year, D(2004, 1, 1), D(2004, 12, 31), D(2004, 1, 1), D(2004, 12, 31),
+         12, 12},
+        {D(1753, 7, 19), View::Decade, D(1753, 1, 1), D(1759, 12, 31), D(1753, 1, 1),
+         D(1760, 12, 31), 84, 96},
     };
     for (const Case& c : cases) {
         Calendar calendar(c.selected);

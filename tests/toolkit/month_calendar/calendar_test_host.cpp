@@ -31,7 +31,8 @@ bool SendAndWait(std::vector<INPUT> inputs) {
         g_watch = SetWindowsHookExW(WH_GETMESSAGE, InputWatch, nullptr, GetCurrentThreadId());
     }
     const int before = g_input_seen;
-    if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size()) {
+    if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) !=
+        inputs.size()) {
         return false;
     }
     const bool arrived = PumpUntil([before] { return g_input_seen > before; });
@@ -101,10 +102,10 @@ CalendarHost::CalendarHost(unsigned dpi, bool apply_settings) {
     host_ = CreateWindowExW(0, kHostClass, L"host", WS_POPUP | WS_VISIBLE, 100, 100, width + 40,
                             height + 40, nullptr, nullptr, instance, this);
     if (host_ == nullptr) return;
-    calendar_ = CreateWindowExW(0, kMonthCalendarClassName, L"",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 20, 20, width, height,
-                                host_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCalendarId)),
-                                instance, nullptr);
+    calendar_ = CreateWindowExW(
+        0, kMonthCalendarClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 20, 20,
+        width, height, host_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCalendarId)), instance,
+        nullptr);
     if (calendar_ == nullptr) return;
     const LOGFONTW lf = DialogFont(dpi);
     font_ = UniqueFont(CreateFontIndirectW(&lf));
@@ -131,7 +132,9 @@ SYSTEMTIME CalendarHost::Selection() const {
     return st;
 }
 
-int CalendarHost::View() const { return static_cast<int>(SendMessageW(calendar_, MCM_GETCURRENTVIEW, 0, 0)); }
+int CalendarHost::View() const {
+    return static_cast<int>(SendMessageW(calendar_, MCM_GETCURRENTVIEW, 0, 0));
+}
 
 LRESULT CALLBACK CalendarHost::HostProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
     if (message == WM_NCCREATE) {
@@ -190,7 +193,8 @@ bool PressKey(WORD key, bool with_control) {
     return SendAndWait(inputs);
 }
 
-std::optional<POINT> FindHit(HWND calendar, const std::function<bool(const MCHITTESTINFO&)>& wanted) {
+std::optional<POINT> FindHit(HWND calendar,
+                             const std::function<bool(const MCHITTESTINFO&)>& wanted) {
     RECT client{};
     GetClientRect(calendar, &client);
     for (int y = 0; y < client.bottom; y += 2) {
@@ -200,7 +204,8 @@ std::optional<POINT> FindHit(HWND calendar, const std::function<bool(const MCHIT
             info.pt = {x, y};
             SendMessageW(calendar, MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&info));
             if (wanted(info)) {
-                return POINT{(info.rc.left + info.rc.right) / 2, (info.rc.top + info.rc.bottom) / 2};
+                return POINT{(info.rc.left + info.rc.right) / 2,
+                             (info.rc.top + info.rc.bottom) / 2};
             }
         }
     }

@@ -64,7 +64,8 @@ bool PressKey(WORD key, bool with_control = false);
 
 // A point whose MCM_HITTEST answer satisfies `wanted` (the centre of the
 // answered rectangle), scanning the whole client area.
-std::optional<POINT> FindHit(HWND calendar, const std::function<bool(const MCHITTESTINFO&)>& wanted);
+std::optional<POINT> FindHit(HWND calendar,
+                             const std::function<bool(const MCHITTESTINFO&)>& wanted);
 std::optional<POINT> FindDate(HWND calendar, const SYSTEMTIME& date);
 std::optional<POINT> FindPart(HWND calendar, UINT hit);
 

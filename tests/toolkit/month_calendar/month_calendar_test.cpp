@@ -17,7 +17,8 @@ namespace {
 using cal::ColourPart;
 
 std::string Text(const SYSTEMTIME& st) {
-    return std::to_string(st.wYear) + "-" + std::to_string(st.wMonth) + "-" + std::to_string(st.wDay);
+    return std::to_string(st.wYear) + "-" + std::to_string(st.wMonth) + "-" +
+           std::to_string(st.wDay);
 }
 
 #define EXPECT_DAY(actual, y, m, d) EXPECT_PRED2(SameDay, actual, Day(y, m, d)) << Text(actual)
@@ -66,7 +67,9 @@ protected:
 TEST_F(MonthCalendarControl, SettingsShowJuly2004WhateverToday) {
     EXPECT_DAY(host_.Selection(), 2004, 7, 19);
     SYSTEMTIME range[2]{};
-    EXPECT_EQ(SendMessageW(calendar(), MCM_GETMONTHRANGE, GMR_VISIBLE, reinterpret_cast<LPARAM>(range)), 1);
+    EXPECT_EQ(
+        SendMessageW(calendar(), MCM_GETMONTHRANGE, GMR_VISIBLE, reinterpret_cast<LPARAM>(range)),
+        1);
     EXPECT_DAY(range[0], 2004, 7, 1);
     EXPECT_DAY(range[1], 2004, 7, 31);
     EXPECT_EQ(host_.View(), MCMV_MONTH);
@@ -144,7 +147,8 @@ TEST_F(MonthCalendarControl, EitherEndOfTheRangeIsNineClicksAway) {
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(ApplyMonthCalendarSettings(calendar(), ProgramSettings()));
-        for (int i = 0; i < 4; ++i) Click(MCHT_TITLEYEAR);
+        for (int i = 0; i < 4; ++i)
+            Click(MCHT_TITLEYEAR);
         EXPECT_EQ(host_.View(), MCMV_CENTURY);  // the messages know no view beyond
         SYSTEMTIME shown[2]{};
         SendMessageW(calendar(), MCM_GETMONTHRANGE, GMR_VISIBLE, reinterpret_cast<LPARAM>(shown));
@@ -152,10 +156,12 @@ TEST_F(MonthCalendarControl, EitherEndOfTheRangeIsNineClicksAway) {
         EXPECT_DAY(shown[1], 9999, 12, 31);
         Click(MCHT_TITLEBTNPREV);
         Click(MCHT_TITLEBTNNEXT);
-        EXPECT_EQ(SendMessageW(calendar(), MCM_GETMONTHRANGE, GMR_VISIBLE, reinterpret_cast<LPARAM>(shown)),
+        EXPECT_EQ(SendMessageW(calendar(), MCM_GETMONTHRANGE, GMR_VISIBLE,
+                               reinterpret_cast<LPARAM>(shown)),
                   (9999 - 1753) * 12 + 12);
         EXPECT_DAY(shown[0], 1753, 1, 1);
-        for (const SYSTEMTIME& cell : c.cells) ClickDate(cell.wYear, cell.wMonth, cell.wDay);
+        for (const SYSTEMTIME& cell : c.cells)
+            ClickDate(cell.wYear, cell.wMonth, cell.wDay);
         EXPECT_EQ(host_.View(), MCMV_YEAR);
         ClickDate(c.cells[3].wYear, c.month, 1);
         EXPECT_EQ(host_.View(), MCMV_MONTH);
@@ -172,10 +178,11 @@ TEST_F(MonthCalendarControl, KeysMoveTheSelection) {
         int y, m, d;
     };
     const Case cases[] = {
-        {VK_RIGHT, false, 2004, 7, 20}, {VK_DOWN, false, 2004, 7, 27}, {VK_LEFT, false, 2004, 7, 26},
-        {VK_UP, false, 2004, 7, 19},    {VK_NEXT, false, 2004, 8, 19}, {VK_PRIOR, false, 2004, 7, 19},
-        {VK_NEXT, true, 2005, 7, 19},   {VK_PRIOR, true, 2004, 7, 19}, {VK_END, false, 2004, 7, 31},
-        {VK_HOME, false, 2004, 7, 1},
+        {VK_RIGHT, false, 2004, 7, 20}, {VK_DOWN, false, 2004, 7, 27},
+        {VK_LEFT, false, 2004, 7, 26},  {VK_UP, false, 2004, 7, 19},
+        {VK_NEXT, false, 2004, 8, 19},  {VK_PRIOR, false, 2004, 7, 19},
+        {VK_NEXT, true, 2005, 7, 19},   {VK_PRIOR, true, 2004, 7, 19},
+        {VK_END, false, 2004, 7, 31},   {VK_HOME, false, 2004, 7, 1},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(PressKey(c.key, c.control));
@@ -189,7 +196,8 @@ TEST_F(MonthCalendarControl, EnterAndEscZoomOnlyWhileZoomedOut) {
     MSG escape{calendar(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
     MSG arrow{calendar(), WM_KEYDOWN, VK_LEFT, 0, 0, {}};
     const auto code = [this](MSG* msg) {
-        return SendMessageW(calendar(), WM_GETDLGCODE, msg ? msg->wParam : 0, reinterpret_cast<LPARAM>(msg));
+        return SendMessageW(calendar(), WM_GETDLGCODE, msg ? msg->wParam : 0,
+                            reinterpret_cast<LPARAM>(msg));
     };
     EXPECT_EQ(code(&enter) & DLGC_WANTMESSAGE, 0);
     EXPECT_EQ(code(&escape) & DLGC_WANTMESSAGE, 0);
@@ -225,7 +233,9 @@ TEST_F(MonthCalendarControl, WheelPagesByWholeNotches) {
 TEST_F(MonthCalendarControl, NothingBeforeJanuary1753IsShownOrTaken) {
     Select(1753, 1, 1);
     SYSTEMTIME grid[2]{};
-    EXPECT_EQ(SendMessageW(calendar(), MCM_GETMONTHRANGE, GMR_DAYSTATE, reinterpret_cast<LPARAM>(grid)), 2);
+    EXPECT_EQ(
+        SendMessageW(calendar(), MCM_GETMONTHRANGE, GMR_DAYSTATE, reinterpret_cast<LPARAM>(grid)),
+        2);
     EXPECT_DAY(grid[0], 1753, 1, 1);
     EXPECT_FALSE(FindDate(calendar(), Day(1752, 12, 31))) << "December 1752 is on show";
     // The blank leading cell answers as background and ignores clicks.
@@ -271,9 +281,11 @@ TEST_F(MonthCalendarControl, NothingAfterDecember9999IsShownOrTaken) {
 
 TEST_F(MonthCalendarControl, SetRangeRefusesWhatItCannotShow) {
     SYSTEMTIME limits[2] = {Day(2004, 7, 10), Day(2004, 8, 5)};
-    ASSERT_TRUE(SendMessageW(calendar(), MCM_SETRANGE, GDTR_MIN | GDTR_MAX, reinterpret_cast<LPARAM>(limits)));
+    ASSERT_TRUE(SendMessageW(calendar(), MCM_SETRANGE, GDTR_MIN | GDTR_MAX,
+                             reinterpret_cast<LPARAM>(limits)));
     SYSTEMTIME read[2]{};
-    EXPECT_EQ(SendMessageW(calendar(), MCM_GETRANGE, 0, reinterpret_cast<LPARAM>(read)), GDTR_MIN | GDTR_MAX);
+    EXPECT_EQ(SendMessageW(calendar(), MCM_GETRANGE, 0, reinterpret_cast<LPARAM>(read)),
+              GDTR_MIN | GDTR_MAX);
     EXPECT_DAY(read[0], 2004, 7, 10);
     EXPECT_DAY(read[1], 2004, 8, 5);
     Click(MCHT_TITLEBTNNEXT);
@@ -295,10 +307,12 @@ TEST_F(MonthCalendarControl, SetRangeRefusesWhatItCannotShow) {
     };
     for (const Case& c : refused) {
         SYSTEMTIME pair[2] = {c.min, c.max};
-        EXPECT_FALSE(SendMessageW(calendar(), MCM_SETRANGE, c.flags, reinterpret_cast<LPARAM>(pair)));
+        EXPECT_FALSE(
+            SendMessageW(calendar(), MCM_SETRANGE, c.flags, reinterpret_cast<LPARAM>(pair)));
     }
     EXPECT_FALSE(SendMessageW(calendar(), MCM_SETRANGE, GDTR_MIN, 0));
-    EXPECT_EQ(SendMessageW(calendar(), MCM_GETRANGE, 0, reinterpret_cast<LPARAM>(read)), GDTR_MIN | GDTR_MAX);
+    EXPECT_EQ(SendMessageW(calendar(), MCM_GETRANGE, 0, reinterpret_cast<LPARAM>(read)),
+              GDTR_MIN | GDTR_MAX);
     EXPECT_DAY(read[1], 2004, 8, 5);
     // Clearing both limits goes back to 1753-9999, reported as no limit set.
     EXPECT_TRUE(SendMessageW(calendar(), MCM_SETRANGE, 0, 0));
@@ -307,11 +321,12 @@ TEST_F(MonthCalendarControl, SetRangeRefusesWhatItCannotShow) {
 }
 
 TEST_F(MonthCalendarControl, HostileArgumentsAreRefused) {
-    const SYSTEMTIME bad[] = {Day(2004, 0, 1),  Day(2004, 13, 1), Day(2004, 1, 0), Day(2004, 1, 32),
-                              Day(2003, 2, 29), Day(0, 1, 1),     Day(65535, 1, 1), Day(1752, 12, 31),
-                              Day(10000, 1, 1)};
+    const SYSTEMTIME bad[] = {Day(2004, 0, 1),  Day(2004, 13, 1),  Day(2004, 1, 0),
+                              Day(2004, 1, 32), Day(2003, 2, 29),  Day(0, 1, 1),
+                              Day(65535, 1, 1), Day(1752, 12, 31), Day(10000, 1, 1)};
     for (const SYSTEMTIME& st : bad) {
-        EXPECT_FALSE(SendMessageW(calendar(), MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&st))) << Text(st);
+        EXPECT_FALSE(SendMessageW(calendar(), MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&st)))
+            << Text(st);
         EXPECT_DAY(host_.Selection(), 2004, 7, 19);
     }
     EXPECT_FALSE(SendMessageW(calendar(), MCM_SETCURSEL, 0, 0));
@@ -323,7 +338,8 @@ TEST_F(MonthCalendarControl, HostileArgumentsAreRefused) {
     EXPECT_EQ(SendMessageW(calendar(), MCM_HITTEST, 0, 0), -1);
     EXPECT_EQ(SendMessageW(calendar(), MCM_SETCOLOR, 6, 0), -1);
     EXPECT_EQ(SendMessageW(calendar(), MCM_SETCOLOR, static_cast<WPARAM>(-1), 0), -1);
-    EXPECT_EQ(SendMessageW(calendar(), MCM_SETCOLOR, MCSC_TEXT, static_cast<LPARAM>(0xFF000000u)), -1);
+    EXPECT_EQ(SendMessageW(calendar(), MCM_SETCOLOR, MCSC_TEXT, static_cast<LPARAM>(0xFF000000u)),
+              -1);
     EXPECT_EQ(SendMessageW(calendar(), MCM_GETCOLOR, 99, 0), -1);
     EXPECT_FALSE(SendMessageW(calendar(), MCM_SETCURRENTVIEW, 0, 4));
     EXPECT_FALSE(SendMessageW(calendar(), MCM_SETCURRENTVIEW, 0, -1));
@@ -339,10 +355,12 @@ TEST_F(MonthCalendarControl, HostileArgumentsAreRefused) {
     info.cbSize = 3;
     info.pt = {20, 60};
     EXPECT_EQ(SendMessageW(calendar(), MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)), -1);
-    for (const POINT distant : {POINT{-100000, 5}, POINT{INT_MAX, INT_MAX}, POINT{INT_MIN, INT_MIN}, POINT{166, 157}}) {
+    for (const POINT distant :
+         {POINT{-100000, 5}, POINT{INT_MAX, INT_MAX}, POINT{INT_MIN, INT_MIN}, POINT{166, 157}}) {
         info.cbSize = sizeof(info);
         info.pt = distant;
-        EXPECT_EQ(SendMessageW(calendar(), MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)), MCHT_NOWHERE);
+        EXPECT_EQ(SendMessageW(calendar(), MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)),
+                  MCHT_NOWHERE);
     }
 }
 
@@ -354,7 +372,8 @@ TEST_F(MonthCalendarControl, HitTestFillsWhatTheCallerSizeAllows) {
     old_size.pt = *point;
     old_size.rc = {-7, -7, -7, -7};
     old_size.iRow = old_size.iCol = -7;
-    EXPECT_EQ(SendMessageW(calendar(), MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&old_size)), MCHT_CALENDARDATE);
+    EXPECT_EQ(SendMessageW(calendar(), MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&old_size)),
+              MCHT_CALENDARDATE);
     EXPECT_DAY(old_size.st, 2004, 7, 19);
     EXPECT_EQ(old_size.st.wDayOfWeek, 1);  // Monday
     EXPECT_EQ(old_size.rc.left, -7) << "wrote past the caller's size";
@@ -363,7 +382,8 @@ TEST_F(MonthCalendarControl, HitTestFillsWhatTheCallerSizeAllows) {
     MCHITTESTINFO full{};
     full.cbSize = sizeof(full);
     full.pt = *point;
-    EXPECT_EQ(SendMessageW(calendar(), MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&full)), MCHT_CALENDARDATE);
+    EXPECT_EQ(SendMessageW(calendar(), MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&full)),
+              MCHT_CALENDARDATE);
     EXPECT_TRUE(PtInRect(&full.rc, *point));
     EXPECT_EQ(full.iRow, 3);  // the fourth week row in either first weekday
     const int first_day = LOWORD(SendMessageW(calendar(), MCM_GETFIRSTDAYOFWEEK, 0, 0));
@@ -380,16 +400,20 @@ TEST_F(MonthCalendarControl, MonthRangeCountsTheMonthsOnShow) {
         LRESULT visible, day_state;
     };
     const Case cases[] = {
-        {Day(2004, 7, 19), MCMV_MONTH, 1, 3},  {Day(1753, 1, 19), MCMV_MONTH, 1, 2},
-        {Day(9999, 12, 1), MCMV_MONTH, 1, 2},  {Day(2004, 7, 19), MCMV_YEAR, 12, 12},
+        {Day(2004, 7, 19), MCMV_MONTH, 1, 3},      {Day(1753, 1, 19), MCMV_MONTH, 1, 2},
+        {Day(9999, 12, 1), MCMV_MONTH, 1, 2},      {Day(2004, 7, 19), MCMV_YEAR, 12, 12},
         {Day(2004, 7, 19), MCMV_DECADE, 120, 144}, {Day(9999, 1, 1), MCMV_CENTURY, 1200, 1320},
     };
     for (const Case& c : cases) {
         SendMessageW(calendar(), MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&c.selected));
         SendMessageW(calendar(), MCM_SETCURRENTVIEW, 0, c.view);
         SYSTEMTIME range[2]{};
-        EXPECT_EQ(SendMessageW(calendar(), MCM_GETMONTHRANGE, GMR_VISIBLE, reinterpret_cast<LPARAM>(range)), c.visible);
-        EXPECT_EQ(SendMessageW(calendar(), MCM_GETMONTHRANGE, GMR_DAYSTATE, reinterpret_cast<LPARAM>(range)), c.day_state)
+        EXPECT_EQ(SendMessageW(calendar(), MCM_GETMONTHRANGE, GMR_VISIBLE,
+                               reinterpret_cast<LPARAM>(range)),
+                  c.visible);
+        EXPECT_EQ(SendMessageW(calendar(), MCM_GETMONTHRANGE, GMR_DAYSTATE,
+                               reinterpret_cast<LPARAM>(range)),
+                  c.day_state)
             << Text(c.selected) << " view " << c.view;
         SendMessageW(calendar(), MCM_SETCURRENTVIEW, 0, MCMV_MONTH);
     }
@@ -409,17 +433,22 @@ TEST_F(MonthCalendarControl, SelectionAndColoursArePaintedWhereTheyBelong) {
     const RECT trailing = HitRect(calendar(), *FindDate(calendar(), Day(2004, 8, 2)));
     const RECT title = HitRect(calendar(), *FindPart(calendar(), MCHT_TITLEMONTH));
     const RECT weekday = HitRect(calendar(), *FindPart(calendar(), MCHT_CALENDARDAY));
-    const auto inner = [](RECT r) { return RECT{r.left + 2, r.top + 2, r.right - 2, r.bottom - 2}; };
+    const auto inner = [](RECT r) {
+        return RECT{r.left + 2, r.top + 2, r.right - 2, r.bottom - 2};
+    };
 
     // The selection is a filled box with its text on it...
-    EXPECT_EQ(image.At(selected.left + 2, selected.top + 2), colours[ColourPart::SelectionBackground]);
+    EXPECT_EQ(image.At(selected.left + 2, selected.top + 2),
+              colours[ColourPart::SelectionBackground]);
     EXPECT_GT(image.Count(inner(selected), colours[ColourPart::SelectionText]), 5);
     EXPECT_EQ(image.Count(inner(plain), colours[ColourPart::SelectionBackground]), 0);
     // ...today is a frame...
     EXPECT_EQ(image.At(today_cell.left + 1, (today_cell.top + today_cell.bottom) / 2),
               colours[ColourPart::TodayFrame]);
-    EXPECT_EQ(image.At(today_cell.left + 3, today_cell.top + 3), colours[ColourPart::MonthBackground]);
-    EXPECT_EQ(image.At(plain.left + 1, (plain.top + plain.bottom) / 2), colours[ColourPart::MonthBackground]);
+    EXPECT_EQ(image.At(today_cell.left + 3, today_cell.top + 3),
+              colours[ColourPart::MonthBackground]);
+    EXPECT_EQ(image.At(plain.left + 1, (plain.top + plain.bottom) / 2),
+              colours[ColourPart::MonthBackground]);
     // ...and each text sits on its own background in its own colour.
     EXPECT_GT(image.Count(inner(plain), colours[ColourPart::Text]), 5);
     EXPECT_GT(image.Count(inner(trailing), colours[ColourPart::TrailingText]), 5);
@@ -447,10 +476,13 @@ TEST_F(MonthCalendarControl, ArrowIsDrawnDisabledAtTheRangeEnd) {
 }
 
 TEST_F(MonthCalendarControl, SetColourTakesSystemColoursAndResolvesThemWhenPainting) {
-    EXPECT_EQ(static_cast<ColourValue>(SendMessageW(calendar(), MCM_GETCOLOR, MCSC_MONTHBK, 0)), 0x00FFC0C0u);
-    const LRESULT previous = SendMessageW(calendar(), MCM_SETCOLOR, MCSC_MONTHBK, static_cast<LPARAM>(SystemColour(COLOR_WINDOW)));
+    EXPECT_EQ(static_cast<ColourValue>(SendMessageW(calendar(), MCM_GETCOLOR, MCSC_MONTHBK, 0)),
+              0x00FFC0C0u);
+    const LRESULT previous = SendMessageW(calendar(), MCM_SETCOLOR, MCSC_MONTHBK,
+                                          static_cast<LPARAM>(SystemColour(COLOR_WINDOW)));
     EXPECT_EQ(static_cast<ColourValue>(previous), 0x00FFC0C0u);
-    EXPECT_EQ(static_cast<ColourValue>(SendMessageW(calendar(), MCM_GETCOLOR, MCSC_MONTHBK, 0)), SystemColour(COLOR_WINDOW));
+    EXPECT_EQ(static_cast<ColourValue>(SendMessageW(calendar(), MCM_GETCOLOR, MCSC_MONTHBK, 0)),
+              SystemColour(COLOR_WINDOW));
     SendMessageW(calendar(), MCM_SETCOLOR, MCSC_TITLEBK, RGB(1, 2, 3));
     const Image image = Render(calendar());
     const RECT plain = HitRect(calendar(), *FindDate(calendar(), Day(2004, 7, 20)));
@@ -480,7 +512,8 @@ TEST_F(MonthCalendarControl, HighContrastUsesTheSystemColours) {
     HIGHCONTRASTW on = hc;
     on.dwFlags |= HCF_HIGHCONTRASTON;
     if (!SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof(on), &on, 0)) {
-        GTEST_SKIP() << "Wine 8 does not implement SPI_SETHIGHCONTRAST; high contrast is untested here";
+        GTEST_SKIP()
+            << "Wine 8 does not implement SPI_SETHIGHCONTRAST; high contrast is untested here";
     }
     SendMessageW(calendar(), WM_SYSCOLORCHANGE, 0, 0);
     const Image image = Render(calendar());
@@ -500,7 +533,8 @@ TEST_F(MonthCalendarControl, TodayIsFramedFromTheClock) {
     const std::optional<POINT> today = FindDate(calendar(), Day(now.wYear, now.wMonth, now.wDay));
     ASSERT_TRUE(today);
     const RECT cell = HitRect(calendar(), *today);
-    EXPECT_EQ(image.At(cell.left + 1, (cell.top + cell.bottom) / 2), ProgramColours()[ColourPart::TodayFrame]);
+    EXPECT_EQ(image.At(cell.left + 1, (cell.top + cell.bottom) / 2),
+              ProgramColours()[ColourPart::TodayFrame]);
 }
 
 TEST_F(MonthCalendarControl, DisabledCalendarIgnoresInputAndGreysItsText) {
@@ -541,10 +575,12 @@ TEST(MonthCalendarFit, NoTextIsCutAtAnyDpi) {
         RECT client{};
         GetClientRect(host.calendar(), &client);
         RECT minimum{};
-        ASSERT_TRUE(SendMessageW(host.calendar(), MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&minimum)));
+        ASSERT_TRUE(SendMessageW(host.calendar(), MCM_GETMINREQRECT, 0,
+                                 reinterpret_cast<LPARAM>(&minimum)));
         EXPECT_LE(minimum.right, client.right) << dpi;
         EXPECT_LE(minimum.bottom, client.bottom) << dpi;
-        const SYSTEMTIME months[] = {Day(2004, 7, 19), Day(2004, 9, 30), Day(1753, 1, 1), Day(9999, 12, 31)};
+        const SYSTEMTIME months[] = {Day(2004, 7, 19), Day(2004, 9, 30), Day(1753, 1, 1),
+                                     Day(9999, 12, 31)};
         int checked = 0;
         for (const SYSTEMTIME& month : months) {
             SendMessageW(host.calendar(), MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&month));
@@ -556,15 +592,19 @@ TEST(MonthCalendarFit, NoTextIsCutAtAnyDpi) {
                     ScopedSelect select(dc.get(), t.font);
                     SIZE size{};
                     TEXTMETRICW tm{};
-                    GetTextExtentPoint32W(dc.get(), t.text.c_str(), static_cast<int>(t.text.size()), &size);
+                    GetTextExtentPoint32W(dc.get(), t.text.c_str(), static_cast<int>(t.text.size()),
+                                          &size);
                     GetTextMetricsW(dc.get(), &tm);
                     std::vector<WORD> glyphs(t.text.size());
                     GetGlyphIndicesW(dc.get(), t.text.c_str(), static_cast<int>(t.text.size()),
                                      glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
-                    for (const WORD glyph : glyphs) EXPECT_NE(glyph, 0xFFFF) << "a character the font cannot draw";
+                    for (const WORD glyph : glyphs)
+                        EXPECT_NE(glyph, 0xFFFF) << "a character the font cannot draw";
                     const int width = t.box.right - t.box.left;
-                    EXPECT_LE(size.cx + 2, width) << dpi << " dpi, view " << view << ", text " << t.text.size();
-                    EXPECT_LE(tm.tmHeight, t.box.bottom - t.box.top) << dpi << " dpi, view " << view;
+                    EXPECT_LE(size.cx + 2, width)
+                        << dpi << " dpi, view " << view << ", text " << t.text.size();
+                    EXPECT_LE(tm.tmHeight, t.box.bottom - t.box.top)
+                        << dpi << " dpi, view " << view;
                     EXPECT_GE(t.box.left, 0);
                     EXPECT_LE(t.box.right, client.right);
                     EXPECT_LE(t.box.bottom, client.bottom);
@@ -657,22 +697,27 @@ TEST(ControlInUserLocale, ShowsTheLocalesWordsAndClickAreas) {
     std::replace(shown.begin(), shown.end(), L'\x202F', L' ');
     EXPECT_EQ(shown, title);
     EXPECT_EQ(texts[1].text, expected->first_weekday);
-    EXPECT_EQ(LOWORD(SendMessageW(host.calendar(), MCM_GETFIRSTDAYOFWEEK, 0, 0)), expected->first_day);
+    EXPECT_EQ(LOWORD(SendMessageW(host.calendar(), MCM_GETFIRSTDAYOFWEEK, 0, 0)),
+              expected->first_day);
 
     const RECT month = HitRect(host.calendar(), *FindPart(host.calendar(), MCHT_TITLEMONTH));
     const RECT year = HitRect(host.calendar(), *FindPart(host.calendar(), MCHT_TITLEYEAR));
     EXPECT_EQ(year.right <= month.left, expected->year_first);
     EXPECT_EQ(month.right <= year.left, !expected->year_first);
     // The areas sit on the text, whichever comes first.
-    const RECT both{std::min(month.left, year.left), 0, std::max(month.right, year.right), month.bottom};
+    const RECT both{std::min(month.left, year.left), 0, std::max(month.right, year.right),
+                    month.bottom};
     const Image image = Render(host.calendar());
-    const COLORREF ink = cal::Resolve(cal::PaletteFromStored(ProgramSettings().stored_colours))[ColourPart::TitleText];
+    const COLORREF ink = cal::Resolve(
+        cal::PaletteFromStored(ProgramSettings().stored_colours))[ColourPart::TitleText];
     const RECT prev = HitRect(host.calendar(), *FindPart(host.calendar(), MCHT_TITLEBTNPREV));
     EXPECT_GT(image.Count(month, ink), 5);
     EXPECT_GT(image.Count(year, ink), 5);
-    EXPECT_EQ(image.Count(RECT{prev.right, 0, both.left, both.bottom}, ink), 0) << "text left of its areas";
+    EXPECT_EQ(image.Count(RECT{prev.right, 0, both.left, both.bottom}, ink), 0)
+        << "text left of its areas";
 
-    ASSERT_TRUE(ClickAt(host.calendar(), {(year.left + year.right) / 2, (year.top + year.bottom) / 2}));
+    ASSERT_TRUE(
+        ClickAt(host.calendar(), {(year.left + year.right) / 2, (year.top + year.bottom) / 2}));
     EXPECT_EQ(host.View(), MCMV_DECADE);
 }
 
