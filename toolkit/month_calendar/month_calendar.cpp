@@ -298,7 +298,11 @@ void EnsureTitle(Control& c, HDC measure_dc) {
             return Rect{left + TextWidth(measure_dc, text, 0, span.begin), band.top,
                         left + TextWidth(measure_dc, text, 0, span.end), band.bottom};
         };
-        c.title = {true, view, key, std::move(text), part(month_span), part(year_span)};
+        // Measured before the text moves into the cache: the initialisers run
+        // in order, and a moved-from text measures as garbage.
+        const Rect month_rect = part(month_span);
+        const Rect year_rect = part(year_span);
+        c.title = {true, view, key, std::move(text), month_rect, year_rect};
     }
     c.layout.title_month = c.title.month;
     c.layout.title_year = c.title.year;
@@ -470,7 +474,7 @@ struct Painter {
 void DrawCalendar(Control& c, HDC dc) {
     SavedDC saved(dc);
     SetBkMode(dc, TRANSPARENT);
-    SetTextAlign(dc, TA_CENTER | TA_TOP | TA_NOUPDATECP);
+    SetTextAlign(dc, TA_CENTER);  // top-aligned and not moving the pen: both 0
     c.painted.clear();
     Painter painter{c, dc, cal::Resolve(c.high_contrast ? cal::HighContrastPalette() : c.palette),
                     IsWindowEnabled(c.window) != FALSE, GetSysColor(COLOR_GRAYTEXT)};
@@ -818,7 +822,8 @@ bool OnNcCreate(HWND window) {
     Control* c = new (std::nothrow) Control(window);
     if (c == nullptr) return false;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(c));
-    return true;
+    // Owned by the window from here on: WM_NCDESTROY deletes it.
+    return true;  // NOLINT(clang-analyzer-cplusplus.NewDeleteLeaks)
 }
 
 bool FocusHiddenByUiState(HWND window) {

@@ -664,8 +664,8 @@ struct UserLocaleCase {
 };
 
 const UserLocaleCase kUserLocales[] = {
-    {L"en-US", L"July 2004", L"Su", 6, false},
-    {L"ru-RU", L"июль 2004\x202Fг.", L"пн", 0, false},
+    {L"en-US", L"July 2004", L"Su", 6, false},  {L"ru-RU", L"июль 2004\x202Fг.", L"пн", 0, false},
+    {L"en-GB", L"July 2004", L"Mo", 0, false},  {L"de-DE", L"Juli 2004", L"Mo.", 0, false},
     {L"hu-HU", L"2004. július", L"H", 0, true},
 };
 
@@ -715,6 +715,9 @@ TEST(ControlInUserLocale, ShowsTheLocalesWordsAndClickAreas) {
     EXPECT_GT(image.Count(year, ink), 5);
     EXPECT_EQ(image.Count(RECT{prev.right, 0, both.left, both.bottom}, ink), 0)
         << "text left of its areas";
+    // Each area is about as wide as its text: "Juli" and "2004" in bold.
+    EXPECT_LT(month.right - month.left, 40);
+    EXPECT_LT(year.right - year.left, 32);
 
     ASSERT_TRUE(
         ClickAt(host.calendar(), {(year.left + year.right) / 2, (year.top + year.bottom) / 2}));
