@@ -73,6 +73,7 @@ bool App::PreTranslate(MSG& msg) {
     if (msg.hwnd == nullptr) return false;
     Form* form = FormFor(GetAncestor(msg.hwnd, GA_ROOT));
     if (form == nullptr) return false;
+    form->NoteKeyboardUse(msg);
     return form->HandleTab(msg) || IsDialogMessageW(form->hwnd(), &msg);
 }
 

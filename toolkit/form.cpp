@@ -272,6 +272,68 @@ bool Form::HandleTab(const MSG& msg) {
     return true;
 }
 
+void Form::NoteKeyboardUse(const MSG& msg) {
+    WORD flags = 0;
+    if (msg.message == WM_SYSKEYDOWN || (msg.message == WM_KEYDOWN && msg.wParam == VK_MENU)) {
+        flags = UISF_HIDEACCEL | UISF_HIDEFOCUS;
+    } else if (msg.message == WM_KEYDOWN) {
+        switch (msg.wParam) {
+            case VK_TAB:
+            case VK_LEFT:
+            case VK_RIGHT:
+            case VK_UP:
+            case VK_DOWN:
+            case VK_PRIOR:
+            case VK_NEXT:
+            case VK_HOME:
+            case VK_END:
+                flags = UISF_HIDEFOCUS;
+                break;
+            default:
+                break;
+        }
+    }
+    if (flags != 0 && (hidden_cues_ & flags) != 0) {
+        SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, flags), 0);
+    }
+}
+
+namespace {
+
+// "Always show keyboard cues" in the system's settings.
+bool CuesAlwaysShown() {
+    BOOL on = FALSE;
+    return SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &on, 0) && on;
+}
+
+WORD Apply(WORD hidden, WORD action, WORD flags) {
+    if (action == UIS_SET) return hidden | flags;
+    if (action == UIS_CLEAR) return hidden & static_cast<WORD>(~flags);
+    return hidden;
+}
+
+}  // namespace
+
+void Form::OnChangeUiState(WORD action, WORD flags) {
+    flags &= UISF_HIDEFOCUS | UISF_HIDEACCEL;
+    // Initialising tells every control, changed or not: they start with
+    // defaults of their own.
+    const bool initialise = action == UIS_INITIALIZE;
+    if (initialise) action = CuesAlwaysShown() ? UIS_CLEAR : UIS_SET;
+    if (action != UIS_SET && action != UIS_CLEAR) return;
+    if (action == UIS_SET && CuesAlwaysShown() && !initialise) return;
+    if (!initialise && Apply(hidden_cues_, action, flags) == hidden_cues_) return;
+    SendMessageW(hwnd_, WM_UPDATEUISTATE, MAKEWPARAM(action, flags), 0);
+}
+
+void Form::OnUpdateUiState(WORD action, WORD flags) {
+    hidden_cues_ = Apply(hidden_cues_, action, flags & (UISF_HIDEFOCUS | UISF_HIDEACCEL));
+    // Every control hears it straight from here, the ones inside a panel too.
+    for (const auto& child : children_) {
+        SendMessageW(child.hwnd, WM_UPDATEUISTATE, MAKEWPARAM(action, flags), 0);
+    }
+}
+
 void Form::Click(const ControlDescription& control) {
     for (const auto& handler : description_.clicks) {
         if (std::wstring_view(handler.control) == control.name && handler.on_click) {
@@ -404,11 +466,22 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
             return 0;
         case WM_DPICHANGED:
             return OnDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+        case WM_CHANGEUISTATE:
+            OnChangeUiState(LOWORD(wparam), HIWORD(wparam));
+            return 0;
+        case WM_UPDATEUISTATE:
+            OnUpdateUiState(LOWORD(wparam), HIWORD(wparam));
+            return 0;
+        case WM_QUERYUISTATE:
+            return hidden_cues_;
         // Only top-level windows hear of these; the controls need them too.
         case WM_SYSCOLORCHANGE:
         case WM_THEMECHANGED:
         case WM_SETTINGCHANGE:
         case WM_TIMECHANGE:
+            if (message == WM_SETTINGCHANGE && wparam == SPI_SETKEYBOARDCUES) {
+                OnChangeUiState(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL);
+            }
             for (const auto& child : children_)
                 SendMessageW(child.hwnd, message, wparam, lparam);
             InvalidateRect(hwnd_, nullptr, TRUE);

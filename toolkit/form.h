@@ -46,6 +46,9 @@ public:
 
     // Tab and Shift+Tab in tab-index order, across containers.
     bool HandleTab(const MSG& msg);
+    // Keys that move the focus or show access keys bring the keyboard cues
+    // out, as the dialog manager does.
+    void NoteKeyboardUse(const MSG& msg);
 
 private:
     struct Child {
@@ -69,6 +72,8 @@ private:
     LRESULT OnDefaultId() const;
     LRESULT OnDpiChanged(unsigned dpi, const RECT& suggested);
     void OnActivate(bool active);
+    void OnChangeUiState(WORD action, WORD flags);
+    void OnUpdateUiState(WORD action, WORD flags);
     void PaintBackground(HDC dc) const;
     const Child* ChildFor(HWND window) const;
     const Child* FocusedChild() const;
@@ -83,6 +88,9 @@ private:
     UniqueIcon small_icon_;
     std::vector<Child> children_;
     HWND last_focus_ = nullptr;
+    // The keyboard cues hidden now (UISF_ flags). Kept here rather than left
+    // to the system, which under Wine neither keeps them nor tells children.
+    WORD hidden_cues_ = UISF_HIDEFOCUS | UISF_HIDEACCEL;
 };
 
 }  // namespace tk

@@ -52,8 +52,7 @@ public:
         } else if (icon_) {
             DrawIconEx(dc, 0, 0, icon_.get(), size_.cx, size_.cy, 0, nullptr, DI_NORMAL);
         }
-        const auto ui_state = SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0);
-        if (GetFocus() == hwnd_ && !(ui_state & UISF_HIDEFOCUS)) {
+        if (GetFocus() == hwnd_ && !hide_focus_) {
             SetTextColor(dc, RGB(0, 0, 0));
             SetBkColor(dc, RGB(255, 255, 255));
             DrawFocusRect(dc, &client);
@@ -79,7 +78,19 @@ public:
             }
             case WM_SETFOCUS:
             case WM_KILLFOCUS:
+                InvalidateRect(hwnd_, nullptr, FALSE);
+                break;
             case WM_UPDATEUISTATE:
+                // Kept here as well as asked for: Wine answers every
+                // WM_QUERYUISTATE with 0, though it does pass the changes on.
+                if ((HIWORD(wparam) & UISF_HIDEFOCUS) != 0) {
+                    if (LOWORD(wparam) == UIS_SET) hide_focus_ = true;
+                    if (LOWORD(wparam) == UIS_CLEAR) hide_focus_ = false;
+                    if (LOWORD(wparam) == UIS_INITIALIZE) {
+                        hide_focus_ =
+                            (SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+                    }
+                }
                 InvalidateRect(hwnd_, nullptr, FALSE);
                 break;
             case WM_LBUTTONDOWN:
@@ -109,6 +120,8 @@ private:
     UniqueBitmap bitmap_;
     UniqueIcon icon_;
     SIZE size_{};
+    // Focus cues start hidden, as the form's do until the keyboard is used.
+    bool hide_focus_ = true;
 };
 
 LRESULT CALLBACK PictureBoxProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -125,6 +125,86 @@ TEST_F(CalendarWindowTest, TabFollowsTabIndicesAcrossThePanel) {
     EXPECT_EQ(GetWindow(first, GW_HWNDNEXT), form_->Control(L"A"));
 }
 
+// The panel as it paints itself, 0x00RRGGBB pixels.
+driver::Image RenderControl(HWND control) {
+    RECT client{};
+    GetClientRect(control, &client);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    driver::Image image = driver::ImageOfBitmap(bitmap);
+    DeleteObject(bitmap);
+    return image;
+}
+
+// Pixels of the top row that differ between two renderings.
+int TopRowChanges(const driver::Image& a, const driver::Image& b) {
+    int changes = 0;
+    for (int x = 0; x < a.width && x < b.width; ++x)
+        changes += a.At(x, 0) != b.At(x, 0);
+    return changes;
+}
+
+// The system's "always show keyboard cues" for the length of a test (Wine
+// has it on), put back afterwards.
+class KeyboardCues {
+public:
+    explicit KeyboardCues(bool on) {
+        SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &saved_, 0);
+        set_ = SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, IntToPtr(on ? TRUE : FALSE), 0);
+    }
+    ~KeyboardCues() { SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, IntToPtr(saved_), 0); }
+    KeyboardCues(const KeyboardCues&) = delete;
+    KeyboardCues& operator=(const KeyboardCues&) = delete;
+    bool set() const { return set_ != FALSE; }
+
+private:
+    BOOL saved_ = FALSE;
+    BOOL set_ = FALSE;
+};
+
+// Focus cues stay hidden while only the mouse (or the program) moves the
+// focus, and show once the keyboard does, as in dialogs; with the system set
+// to show them always, they show from the start.
+TEST_F(CalendarWindowTest, FocusCuesFollowTheKeyboardAndTheSystemSetting) {
+    HWND panel = form_->Control(L"Picture1");
+    const auto focus_and_render = [&](HWND target) {
+        SetFocus(target);
+        app_->PumpPending();
+        return RenderControl(panel);
+    };
+    const driver::Image unfocused = focus_and_render(form_->Control(L"A"));
+
+    {
+        KeyboardCues always(true);
+        ASSERT_TRUE(always.set());
+        SendMessageW(window(), WM_SETTINGCHANGE, SPI_SETKEYBOARDCUES, 0);
+        EXPECT_GT(TopRowChanges(unfocused, focus_and_render(panel)), 50) << "always on, not shown";
+    }
+
+    KeyboardCues hidden(false);
+    ASSERT_TRUE(hidden.set());
+    SendMessageW(window(), WM_SETTINGCHANGE, SPI_SETKEYBOARDCUES, 0);
+    focus_and_render(form_->Control(L"A"));
+    EXPECT_EQ(TopRowChanges(unfocused, focus_and_render(panel)), 0) << "shown before any key";
+    EXPECT_EQ(SendMessageW(window(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS, UISF_HIDEFOCUS);
+
+    SetFocus(form_->Control(L"A"));
+    driver::PressKey(VK_TAB);  // from the last control round to the panel
+    for (int i = 0; i < 20 && GetFocus() != panel; ++i) {
+        Sleep(10);
+        app_->PumpPending();
+    }
+    ASSERT_EQ(GetFocus(), panel);
+    EXPECT_GT(TopRowChanges(unfocused, RenderControl(panel)), 50) << "no focus rectangle";
+    EXPECT_EQ(SendMessageW(window(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS, 0);
+}
+
 // The monitor picture as 0x00RRGGBB pixels, rows top-down.
 driver::Image LoadMonitorPicture() {
     auto* bitmap =
