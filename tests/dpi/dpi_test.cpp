@@ -7,6 +7,7 @@
 #include "calendar_window/calendar_window.h"
 #include "tests/support/driver.h"
 #include "toolkit/form.h"
+#include "toolkit/month_calendar/month_calendar.h"
 #include "toolkit/picture_box.h"
 
 #include <gtest/gtest.h>
@@ -159,6 +160,25 @@ TEST_F(DpiTest, FontFollowsTheDpiAndNoTextIsCut) {
         EXPECT_LE(extent.cy, box.bottom - box.top) << t.name;
     }
     ReleaseDC(about_->hwnd(), dc);
+}
+
+// The calendar's title is bold and its days regular, both of the DPI's size.
+TEST_F(DpiTest, CalendarFontsFollowTheDpi) {
+    HWND calendar = calendar_->Control(L"MonthView1");
+    RedrawWindow(calendar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const std::vector<tk::MonthCalendarText> texts = tk::MonthCalendarPaintedTexts(calendar);
+    ASSERT_GT(texts.size(), 8u);
+    const auto face_of = [](HFONT font) {
+        LOGFONTW face{};
+        GetObjectW(font, sizeof face, &face);
+        return face;
+    };
+    const LOGFONTW title = face_of(texts[0].font);
+    const LOGFONTW day = face_of(texts.back().font);
+    EXPECT_EQ(title.lfWeight, FW_BOLD);
+    EXPECT_EQ(day.lfWeight, FW_NORMAL);
+    EXPECT_EQ(title.lfHeight, -MulDiv(8, static_cast<int>(layout_->dpi), 72));
+    EXPECT_EQ(day.lfHeight, title.lfHeight);
 }
 
 TEST_F(DpiTest, MovingToAnotherDpiLaysTheWindowsOutAgain) {
