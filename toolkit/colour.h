@@ -25,8 +25,20 @@ inline COLORREF ResolveColour(ColourValue value) {
                                  : static_cast<COLORREF>(value & 0x00FFFFFFu);
 }
 
+// Stands in for the system's high-contrast switch where there is none to
+// flip (Wine has no high-contrast themes): set by tests only, never by the
+// program, which always asks the system.
+enum class HighContrastOverride { None, On, Off };
+inline HighContrastOverride& HighContrastOverrideForTests() {
+    static HighContrastOverride value = HighContrastOverride::None;
+    return value;
+}
+
 // With a high-contrast theme on, fixed colours give way to the system's.
 inline bool HighContrastOn() {
+    if (HighContrastOverrideForTests() != HighContrastOverride::None) {
+        return HighContrastOverrideForTests() == HighContrastOverride::On;
+    }
     HIGHCONTRASTW contrast{};
     contrast.cbSize = sizeof contrast;
     return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&

@@ -393,7 +393,11 @@ void Form::PaintBackground(HDC dc) const {
     }
     RECT client;
     GetClientRect(hwnd_, &client);
-    SetDCBrushColor(dc, ResolveColour(description_.back_colour));
+    // A fixed background gives way to the system's face colour in high contrast.
+    const ColourValue back = HighContrastOn() && !IsSystemColour(description_.back_colour)
+                                 ? SystemColour(COLOR_BTNFACE)
+                                 : description_.back_colour;
+    SetDCBrushColor(dc, ResolveColour(back));
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
