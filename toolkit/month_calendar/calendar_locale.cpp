@@ -180,6 +180,28 @@ MonthTitle FormatMonthTitle(const wchar_t* locale, int year, unsigned month) {
     return title;
 }
 
+std::wstring FormatLongDate(const wchar_t* locale, int year, unsigned month, unsigned day) {
+    SYSTEMTIME date{};
+    date.wYear = static_cast<WORD>(year);
+    date.wMonth = static_cast<WORD>(month);
+    date.wDay = static_cast<WORD>(day);
+    std::wstring picture = LocaleString(locale, LOCALE_SLONGDATE);
+    if (picture.empty()) picture = L"yyyy-MM-dd";
+    const std::vector<PictureSegment> segments = ParsePicture(picture);
+    const bool has_weekday =
+        std::any_of(segments.begin(), segments.end(), [](const PictureSegment& segment) {
+            return segment.letter == L'd' && segment.text.size() >= 4;
+        });
+    if (!has_weekday) picture.insert(0, L"dddd, ");
+    std::wstring text = FormatDate(locale, date, picture);
+    if (text.empty()) {
+        // A locale the system does not know: the digits, year first.
+        const auto two = [](unsigned n) { return (n < 10 ? L"0" : L"") + std::to_wstring(n); };
+        text = YearText(year) + L'-' + two(month) + L'-' + two(day);
+    }
+    return text;
+}
+
 std::wstring YearText(int year) { return std::to_wstring(year); }
 
 std::wstring YearSpanText(int first_year, int last_year) {

@@ -41,6 +41,11 @@ struct MonthTitle {
 
 MonthTitle FormatMonthTitle(const wchar_t* locale, int year, unsigned month);
 
+// A day as the locale writes it in full, always with its weekday: the
+// locale's long-date picture, led by the weekday's name when the picture
+// has none ("Monday, July 19, 2004", "понедельник, 19 июля 2004 г.").
+std::wstring FormatLongDate(const wchar_t* locale, int year, unsigned month, unsigned day);
+
 // Years are written with plain digits in every view.
 std::wstring YearText(int year);
 std::wstring YearSpanText(int first_year, int last_year);

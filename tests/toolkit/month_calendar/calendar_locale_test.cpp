@@ -124,6 +124,33 @@ TEST(CalendarLocale, TitleDoesNotDependOnWhatIsOnTheStack) {
     }
 }
 
+// The long date always names the weekday: the locale's own picture where it
+// has one (English, German, Hungarian), the weekday put before it where it
+// has none (Russian); a locale the system does not know gets the digits.
+TEST(CalendarLocale, LongDatesCarryTheWeekday) {
+    struct Case {
+        const wchar_t* locale;
+        int year;
+        unsigned month, day;
+        const wchar_t* text;
+    };
+    const Case cases[] = {
+        {L"en-US", 2004, 7, 19, L"Monday, July 19, 2004"},
+        {L"en-US", 1753, 1, 1, L"Monday, January 1, 1753"},
+        {L"en-GB", 9999, 12, 31, L"Friday, 31 December 9999"},
+        {L"de-DE", 2004, 7, 19, L"Montag, 19. Juli 2004"},
+        {L"hu-HU", 2004, 7, 19, L"2004. július 19., hétfő"},
+        {L"ru-RU", 2004, 7, 19, L"понедельник, 19 июля 2004\x202Fг."},
+        {L"ru-RU", 2004, 3, 1, L"понедельник, 1 марта 2004\x202Fг."},
+        {L"ru-RU", 9999, 12, 31, L"пятница, 31 декабря 9999\x202Fг."},
+        {L"xx-NOWHERE", 2004, 7, 9, L"2004-07-09"},
+    };
+    for (const Case& c : cases) {
+        const std::wstring text = FormatLongDate(c.locale, c.year, c.month, c.day);
+        EXPECT_EQ(text, c.text) << Utf8(c.locale) << ": " << Utf8(text);
+    }
+}
+
 TEST(CalendarLocale, WeekdayNumbersMatchTheLocalesCounting) {
     EXPECT_EQ(WeekdayFromLocaleNumber(0), std::chrono::Monday);
     EXPECT_EQ(WeekdayFromLocaleNumber(5), std::chrono::Saturday);
