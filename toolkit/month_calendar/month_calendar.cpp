@@ -58,13 +58,6 @@ Date LocalToday() {
     return cal::MakeDate(now.wYear, now.wMonth, now.wDay).value_or(cal::kEarliestDate);
 }
 
-bool HighContrastOn() {
-    HIGHCONTRASTW hc{};
-    hc.cbSize = sizeof(hc);
-    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(hc), &hc, 0) &&
-           (hc.dwFlags & HCF_HIGHCONTRASTON) != 0;
-}
-
 RECT ToRECT(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 Rect Inset(const Rect& r, int by) { return {r.left + by, r.top + by, r.right - by, r.bottom - by}; }
