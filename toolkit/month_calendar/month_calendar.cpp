@@ -9,6 +9,7 @@
 
 #include "toolkit/dpi.h"
 #include "toolkit/handles.h"
+#include "toolkit/month_calendar/calendar_accessible.h"
 #include "toolkit/month_calendar/calendar_colours.h"
 #include "toolkit/month_calendar/calendar_locale.h"
 #include "toolkit/month_calendar/calendar_model.h"
@@ -131,6 +132,28 @@ struct TitleCache {
     Rect year;
 };
 
+struct Control;
+
+// The control as its accessible object reads and drives it.
+class AccessSource final : public a11y::CalendarSource {
+public:
+    explicit AccessSource(Control& c) : c_(c) {}
+
+    HWND Window() const override;
+    const cal::Calendar& Model() const override;
+    const cal::Layout& CurrentLayout() override;
+    cal::Date Today() const override;
+    std::wstring TitleText() override;
+    void Page(int direction) override;
+    void ZoomOut() override;
+    void ClickAt(int x, int y) override;
+    void Press(cal::Key key) override;
+    void Select(cal::Date day) override;
+
+private:
+    Control& c_;
+};
+
 struct Control {
     explicit Control(HWND w) : window(w), model(LocalToday()) {}
 
@@ -158,6 +181,11 @@ struct Control {
     WPARAM range_flags = 0;
     std::optional<Date> today_override;
     bool timer_running = false;
+
+    AccessSource access{*this};
+    a11y::AccessibleHolder accessible;
+    // Today as last announced, so that a new day is told when the clock moves.
+    Date announced_today = LocalToday();
 };
 
 Control* StateOf(HWND window) {
@@ -238,46 +266,59 @@ void ReplaceMissingSpaces(HDC dc, std::wstring& text) {
     }
 }
 
-// Builds the title text for the shown page and measures where its parts fall.
-void EnsureTitle(Control& c, HDC measure_dc) {
+// What the title of the shown page depends on besides the view: the month,
+// the year, the first year of the span, or (the all-years view names the
+// range itself) the range's years.
+int TitleKey(const Control& c) {
     const View view = c.model.view();
     const int year = static_cast<int>(view == View::Month ? c.model.shown_month().year()
                                                           : c.model.focus().year());
-    // What the title depends on besides the view; the all-years view names
-    // the range itself.
     const int range_first = static_cast<int>(c.model.range().first.year());
     const int range_last = static_cast<int>(c.model.range().last.year());
     const int span = cal::YearsPerPage(view);
-    const int key =
-        view == View::Month
-            ? year * 12 + static_cast<int>(static_cast<unsigned>(c.model.shown_month().month()))
-        : view == View::Year     ? year
-        : view == View::AllYears ? range_first * 10000 + range_last
-                                 : year - year % span;
+    return view == View::Month
+               ? year * 12 + static_cast<int>(static_cast<unsigned>(c.model.shown_month().month()))
+           : view == View::Year     ? year
+           : view == View::AllYears ? range_first * 10000 + range_last
+                                    : year - year % span;
+}
+
+// The title's text and, in the month view, where its month and year are.
+cal::MonthTitle TitleOf(const Control& c) {
+    const View view = c.model.view();
+    const int year = static_cast<int>(c.model.focus().year());
+    const cal::DateRange& range = c.model.range();
+    const int span = cal::YearsPerPage(view);
+    cal::MonthTitle title;
+    switch (view) {
+        case View::Month:
+            return cal::FormatMonthTitle(kUserLocale,
+                                         static_cast<int>(c.model.shown_month().year()),
+                                         static_cast<unsigned>(c.model.shown_month().month()));
+        case View::Year:
+            title.text = cal::YearText(year);
+            break;
+        case View::AllYears:
+            title.text = cal::YearSpanText(static_cast<int>(range.first.year()),
+                                           static_cast<int>(range.last.year()));
+            break;
+        default:
+            title.text = cal::YearSpanText(year - year % span, year - year % span + span - 1);
+            break;
+    }
+    title.year = {0, title.text.size()};
+    return title;
+}
+
+// Builds the title text for the shown page and measures where its parts fall.
+void EnsureTitle(Control& c, HDC measure_dc) {
+    const View view = c.model.view();
+    const int key = TitleKey(c);
     if (!c.title.valid || c.title.view != view || c.title.key != key) {
-        cal::TextSpan month_span;
-        cal::TextSpan year_span;
-        std::wstring text;
-        switch (view) {
-            case View::Month: {
-                cal::MonthTitle t = cal::FormatMonthTitle(
-                    kUserLocale, year, static_cast<unsigned>(c.model.shown_month().month()));
-                text = std::move(t.text);
-                month_span = t.month;
-                year_span = t.year;
-                break;
-            }
-            case View::Year:
-                text = cal::YearText(key);
-                break;
-            case View::AllYears:
-                text = cal::YearSpanText(range_first, range_last);
-                break;
-            default:
-                text = cal::YearSpanText(key, key + span - 1);
-                break;
-        }
-        if (view != View::Month) year_span = {0, text.size()};
+        cal::MonthTitle title = TitleOf(c);
+        std::wstring text = std::move(title.text);
+        const cal::TextSpan month_span = title.month;
+        const cal::TextSpan year_span = title.year;
 
         std::optional<WindowDC> own_dc;
         if (measure_dc == nullptr) measure_dc = own_dc.emplace(c.window).get();
@@ -506,10 +547,26 @@ void Notify(HWND window, UINT code, const SYSTEMTIME& selected) {
 // the century, so the two outer ones read as the century view.
 DWORD MessageView(View view) { return static_cast<DWORD>(std::min(view, View::Century)); }
 
-// Repaints and tells the parent; the parent may destroy the calendar while
-// it is told, so nothing of the state is touched after the first message.
-void Apply(Control& c, View old_view, const cal::Outcome& outcome) {
+a11y::Snapshot Before(const Control& c) { return a11y::Snapshot::Of(c.model, c.announced_today); }
+
+void Announce(Control& c, const a11y::Snapshot& before, bool renamed = false) {
+    c.announced_today = Today(c);
+    a11y::RaiseChanges(c.window, before, c.model, c.announced_today, renamed);
+}
+
+// Repaints and announces a change the parent is not told of.
+void Changed(Control& c, const a11y::Snapshot& before, bool renamed = false) {
+    InvalidateRect(c.window, nullptr, FALSE);
+    Announce(c, before, renamed);
+}
+
+// Repaints, announces and tells the parent; the parent may destroy the
+// calendar while it is told, so nothing of the state is touched after the
+// first message.
+void Apply(Control& c, const a11y::Snapshot& before, const cal::Outcome& outcome) {
     if (outcome.changed) InvalidateRect(c.window, nullptr, FALSE);
+    Announce(c, before);
+    const View old_view = before.view;
     const HWND window = c.window;
     const SYSTEMTIME selected = ToSystemTime(c.model.selected());
     const View new_view = c.model.view();
@@ -532,13 +589,13 @@ void OnLButtonDown(Control& c, int x, int y) {
     if (GetFocus() != c.window) SetFocus(c.window);
     if (!IsWindowEnabled(c.window)) return;
     EnsureLayout(c, nullptr);
-    const View old_view = c.model.view();
-    Apply(c, old_view, c.model.Click(c.layout, x, y));
+    const a11y::Snapshot before = Before(c);
+    Apply(c, before, c.model.Click(c.layout, x, y));
 }
 
 void OnWheel(Control& c, int delta) {
-    const View old_view = c.model.view();
-    Apply(c, old_view, c.model.Wheel(delta));
+    const a11y::Snapshot before = Before(c);
+    Apply(c, before, c.model.Wheel(delta));
 }
 
 bool OnKeyDown(Control& c, WPARAM key) {
@@ -578,8 +635,8 @@ bool OnKeyDown(Control& c, WPARAM key) {
         default:
             return false;
     }
-    const View old_view = c.model.view();
-    Apply(c, old_view, c.model.Press(*k));
+    const a11y::Snapshot before = Before(c);
+    Apply(c, before, c.model.Press(*k));
     return true;
 }
 
@@ -610,25 +667,28 @@ bool GetToday(const Control& c, SYSTEMTIME* st) {
 
 // A date overrides the clock's today; NULL goes back to the clock.
 void SetToday(Control& c, const SYSTEMTIME* st) {
+    const a11y::Snapshot before = Before(c);
     if (st == nullptr) {
         c.today_override.reset();
     } else if (const std::optional<Date> d = FromSystemTime(st)) {
         c.today_override = *d;
     }
-    InvalidateRect(c.window, nullptr, FALSE);
+    Changed(c, before);
 }
 
 bool SetCurrentView(Control& c, LPARAM view) {
     if (view < MCMV_MONTH || view > MCMV_CENTURY) return false;
+    const a11y::Snapshot before = Before(c);
     c.model.SetView(static_cast<View>(view));
-    InvalidateRect(c.window, nullptr, FALSE);
+    Changed(c, before);
     return true;
 }
 
 bool SetCurSel(Control& c, const SYSTEMTIME* st) {
     const std::optional<Date> date = FromSystemTime(st);
+    const a11y::Snapshot before = Before(c);
     if (!date || !c.model.Select(*date)) return false;
-    InvalidateRect(c.window, nullptr, FALSE);
+    Changed(c, before);
     return true;
 }
 
@@ -648,9 +708,10 @@ bool SetRange(Control& c, WPARAM flags, const SYSTEMTIME* limits) {
         last = *d;
     }
     const std::optional<cal::DateRange> range = cal::MakeRange(first, last);
+    const a11y::Snapshot before = Before(c);
     if (!range || !c.model.SetRange(*range)) return false;
     c.range_flags = flags;
-    InvalidateRect(c.window, nullptr, FALSE);
+    Changed(c, before);
     return true;
 }
 
@@ -705,6 +766,7 @@ LRESULT GetFirstDayOfWeek(const Control& c) {
 
 LRESULT SetFirstDayOfWeek(Control& c, LPARAM day) {
     const LRESULT previous = GetFirstDayOfWeek(c);
+    const a11y::Snapshot before = Before(c);
     if (day == -1) {
         c.first_day_set = false;
         c.model.SetFirstDay(cal::WeekdayFromLocaleNumber(c.texts.first_day_of_week));
@@ -714,7 +776,7 @@ LRESULT SetFirstDayOfWeek(Control& c, LPARAM day) {
     } else {
         return previous;
     }
-    InvalidateRect(c.window, nullptr, FALSE);
+    Changed(c, before);
     return previous;
 }
 
@@ -809,6 +871,51 @@ LRESULT GetMinReqRect(Control& c, RECT* rect) {
     return TRUE;
 }
 
+// ---- The accessible object's view of the control ---------------------------
+
+HWND AccessSource::Window() const { return c_.window; }
+
+const cal::Calendar& AccessSource::Model() const { return c_.model; }
+
+const cal::Layout& AccessSource::CurrentLayout() {
+    EnsureLayout(c_, nullptr);
+    return c_.layout;
+}
+
+Date AccessSource::Today() const { return tk::Today(c_); }
+
+std::wstring AccessSource::TitleText() { return TitleOf(c_).text; }
+
+void AccessSource::Page(int direction) {
+    const a11y::Snapshot before = Before(c_);
+    Apply(c_, before, c_.model.Page(direction));
+}
+
+void AccessSource::ZoomOut() {
+    const a11y::Snapshot before = Before(c_);
+    Apply(c_, before, c_.model.ZoomOut());
+}
+
+void AccessSource::ClickAt(int x, int y) {
+    EnsureLayout(c_, nullptr);
+    const a11y::Snapshot before = Before(c_);
+    Apply(c_, before, c_.model.Click(c_.layout, x, y));
+}
+
+void AccessSource::Press(cal::Key key) {
+    const a11y::Snapshot before = Before(c_);
+    Apply(c_, before, c_.model.Press(key));
+}
+
+// A new selection the user asked for: told as a change, not as a pick.
+void AccessSource::Select(Date day) {
+    const a11y::Snapshot before = Before(c_);
+    cal::Outcome outcome;
+    if (day != c_.model.selected() && c_.model.Select(day))
+        outcome.changed = outcome.selection_changed = true;
+    Apply(c_, before, outcome);
+}
+
 // ---- Life cycle ------------------------------------------------------------
 
 bool OnNcCreate(HWND window) {
@@ -891,6 +998,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         case WM_KILLFOCUS:
             c->focused = message == WM_SETFOCUS;
             InvalidateRect(window, nullptr, FALSE);
+            if (c->focused) a11y::RaiseFocus(window, c->model);
             return 0;
         case WM_ENABLE:
         case WM_STYLECHANGED:
@@ -898,11 +1006,13 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
             c->high_contrast = HighContrastOn();
             InvalidateRect(window, nullptr, FALSE);
             return 0;
-        case WM_SETTINGCHANGE:  // also WM_WININICHANGE, the same message
+        case WM_SETTINGCHANGE: {  // also WM_WININICHANGE, the same message
+            const a11y::Snapshot before = Before(*c);
             c->high_contrast = HighContrastOn();
             LoadLocale(*c);
-            InvalidateRect(window, nullptr, FALSE);
+            Changed(*c, before, true);  // the locale's words may be others now
             return 0;
+        }
         case WM_UPDATEUISTATE: {
             const LRESULT result = DefWindowProcW(window, message, wp, lp);
             OnUpdateUiState(*c, LOWORD(wp), HIWORD(wp));
@@ -911,13 +1021,21 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         case WM_TIMER:
             if (wp != kMidnightTimer) break;
             [[fallthrough]];
-        case WM_TIMECHANGE:
+        case WM_TIMECHANGE: {
+            const a11y::Snapshot before = Before(*c);
             if (c->timer_running) KillTimer(window, kMidnightTimer);
             ArmMidnightTimer(*c);
-            InvalidateRect(window, nullptr, FALSE);
+            Changed(*c, before);
             return 0;
+        }
         case WM_GETDLGCODE:
             return OnGetDlgCode(*c, reinterpret_cast<const MSG*>(lp));
+        case WM_GETOBJECT:
+            if (const LRESULT answer = c->accessible.Answer(c->access, wp, lp)) return answer;
+            break;
+        case WM_DESTROY:
+            c->accessible.Disconnect();
+            break;
         case WM_LBUTTONDOWN:
             OnLButtonDown(*c, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
             return 0;
@@ -995,6 +1113,7 @@ bool RegisterMonthCalendarClass(HINSTANCE instance) {
 bool ApplyMonthCalendarSettings(HWND calendar, const MonthCalendarSettings& settings) {
     Control* c = CalendarState(calendar);
     if (c == nullptr) return false;
+    const a11y::Snapshot before = Before(*c);
     bool all_taken = true;
     const std::optional<Date> first = FromCalendarDate(settings.min_date);
     const std::optional<Date> last = FromCalendarDate(settings.max_date);
@@ -1008,7 +1127,7 @@ bool ApplyMonthCalendarSettings(HWND calendar, const MonthCalendarSettings& sett
     all_taken &= selected && c->model.Select(*selected);
     c->model.SetView(View::Month);
     c->palette = cal::PaletteFromStored(settings.stored_colours);
-    InvalidateRect(calendar, nullptr, FALSE);
+    Changed(*c, before);
     return all_taken;
 }
 
