@@ -180,12 +180,7 @@ MonthTitle FormatMonthTitle(const wchar_t* locale, int year, unsigned month) {
     return title;
 }
 
-std::wstring FormatLongDate(const wchar_t* locale, int year, unsigned month, unsigned day) {
-    SYSTEMTIME date{};
-    date.wYear = static_cast<WORD>(year);
-    date.wMonth = static_cast<WORD>(month);
-    date.wDay = static_cast<WORD>(day);
-    std::wstring picture = LocaleString(locale, LOCALE_SLONGDATE);
+std::wstring LongDatePictureWithWeekday(std::wstring picture) {
     if (picture.empty()) picture = L"yyyy-MM-dd";
     const std::vector<PictureSegment> segments = ParsePicture(picture);
     const bool has_weekday =
@@ -193,7 +188,16 @@ std::wstring FormatLongDate(const wchar_t* locale, int year, unsigned month, uns
             return segment.letter == L'd' && segment.text.size() >= 4;
         });
     if (!has_weekday) picture.insert(0, L"dddd, ");
-    std::wstring text = FormatDate(locale, date, picture);
+    return picture;
+}
+
+std::wstring FormatLongDate(const wchar_t* locale, int year, unsigned month, unsigned day) {
+    SYSTEMTIME date{};
+    date.wYear = static_cast<WORD>(year);
+    date.wMonth = static_cast<WORD>(month);
+    date.wDay = static_cast<WORD>(day);
+    std::wstring text = FormatDate(
+        locale, date, LongDatePictureWithWeekday(LocaleString(locale, LOCALE_SLONGDATE)));
     if (text.empty()) {
         // A locale the system does not know: the digits, year first.
         const auto two = [](unsigned n) { return (n < 10 ? L"0" : L"") + std::to_wstring(n); };

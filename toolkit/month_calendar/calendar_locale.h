@@ -45,6 +45,9 @@ MonthTitle FormatMonthTitle(const wchar_t* locale, int year, unsigned month);
 // locale's long-date picture, led by the weekday's name when the picture
 // has none ("Monday, July 19, 2004", "понедельник, 19 июля 2004 г.").
 std::wstring FormatLongDate(const wchar_t* locale, int year, unsigned month, unsigned day);
+// The picture that takes: the weekday ("dddd") leads one without it, a
+// quoted "dddd" being only text; no picture at all gives the digits.
+std::wstring LongDatePictureWithWeekday(std::wstring picture);
 
 // Years are written with plain digits in every view.
 std::wstring YearText(int year);

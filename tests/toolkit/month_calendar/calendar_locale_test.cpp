@@ -125,8 +125,9 @@ TEST(CalendarLocale, TitleDoesNotDependOnWhatIsOnTheStack) {
 }
 
 // The long date always names the weekday: the locale's own picture where it
-// has one (English, German, Hungarian), the weekday put before it where it
-// has none (Russian); a locale the system does not know gets the digits.
+// has one, the weekday put before it where it has none (Windows' Russian);
+// a locale the system does not know gets the digits. Wine's pictures all
+// name the weekday, so the prepending is checked on pictures below.
 TEST(CalendarLocale, LongDatesCarryTheWeekday) {
     struct Case {
         const wchar_t* locale;
@@ -149,6 +150,24 @@ TEST(CalendarLocale, LongDatesCarryTheWeekday) {
         const std::wstring text = FormatLongDate(c.locale, c.year, c.month, c.day);
         EXPECT_EQ(text, c.text) << Utf8(c.locale) << ": " << Utf8(text);
     }
+}
+
+TEST(CalendarLocale, LongDatePictureGetsAWeekdayOnlyWhenItHasNone) {
+    struct Case {
+        const wchar_t* picture;
+        const wchar_t* taken;
+    };
+    const Case cases[] = {
+        {L"d MMMM yyyy 'г.'", L"dddd, d MMMM yyyy 'г.'"},
+        {L"dddd, MMMM d, yyyy", L"dddd, MMMM d, yyyy"},
+        {L"yyyy. MMMM d., dddd", L"yyyy. MMMM d., dddd"},
+        {L"yyyy'年'M'月'd'日'", L"dddd, yyyy'年'M'月'd'日'"},
+        {L"d MMMM yyyy 'dddd'", L"dddd, d MMMM yyyy 'dddd'"},  // quoted: only text
+        {L"ddd d MMM yyyy", L"dddd, ddd d MMM yyyy"},          // a short name is not it
+        {L"", L"dddd, yyyy-MM-dd"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LongDatePictureWithWeekday(c.picture), c.taken) << Utf8(c.picture);
 }
 
 TEST(CalendarLocale, WeekdayNumbersMatchTheLocalesCounting) {
