@@ -488,7 +488,9 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
             }
             for (const auto& child : children_)
                 SendMessageW(child.hwnd, message, wparam, lparam);
-            InvalidateRect(hwnd_, nullptr, TRUE);
+            // The controls too: the system's own do not repaint for these,
+            // and the background paints over the frames' captions.
+            RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             break;
         default:
             break;
