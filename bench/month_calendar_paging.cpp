@@ -1,7 +1,8 @@
 // Pages a month calendar from January 1753 to December 9999, one month and
 // one repaint a step, and does the same with the platform's SysMonthCal32
 // beside it; prints the time per page and the object counts.
-// Usage: month_calendar_paging [pages]   (default: the whole range)
+// Usage: month_calendar_paging [pages] [--row]   (default: the whole range;
+// --row prints the rows of tools/bench's table instead)
 #include <windows.h>
 #include <commctrl.h>
 #include <shlwapi.h>
@@ -9,6 +10,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+
+#include "bench/table.h"
 
 #include "toolkit/dpi.h"
 #include "toolkit/handles.h"
@@ -133,7 +137,14 @@ int LoadedCommonControlsVersion() {
 
 int main(int argc, char** argv) {
     int pages = kWholeRange;
-    if (argc > 1) pages = std::max(1, std::min(kWholeRange, std::atoi(argv[1])));
+    bool row = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--row") == 0) {
+            row = true;
+        } else {
+            pages = std::max(1, std::min(kWholeRange, std::atoi(argv[i])));
+        }
+    }
 
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES};
@@ -190,7 +201,22 @@ int main(int argc, char** argv) {
     const Run mine = Page(ours, pages);
     const Run theirs = Page(peer, pages);
     const int version = LoadedCommonControlsVersion();
+    const bool grew = mine.after.owned_gdi > mine.before.owned_gdi ||
+                      mine.after.gdi > mine.before.gdi || mine.after.user > mine.before.user;
+    DestroyWindow(host);
 
+    if (row) {
+        char label[64];
+        std::snprintf(label, sizeof label, "paging ms/page (vs SysMonthCal32 v%d)", version);
+        bench::PrintRow(label, bench::Fixed(mine.ms_per_page, 4), "-",
+                        bench::Fixed(theirs.ms_per_page, 4),
+                        bench::Ratio(mine.ms_per_page / theirs.ms_per_page), "");
+        std::snprintf(label, sizeof label, "  %d months: owned GDI objects", pages);
+        char owned[32];
+        std::snprintf(owned, sizeof owned, "%ld->%ld", mine.before.owned_gdi, mine.after.owned_gdi);
+        bench::PrintRow(label, owned, "-", "-", "-", grew ? "no growth: GREW" : "no growth");
+        return 0;
+    }
     std::printf(
         "Paging %d months from January 1753, MCM_SETCURSEL + repaint per step, %dx%d px\n\n", pages,
         kWidth, kHeight);
@@ -201,10 +227,6 @@ int main(int argc, char** argv) {
     std::snprintf(peer_name, sizeof(peer_name), "SysMonthCal32 (comctl32 v%d)", version);
     PrintRow(peer_name, theirs, false);
     std::printf("\nspeed-up (peer ms/page / ours): %.2fx\n", theirs.ms_per_page / mine.ms_per_page);
-    const bool grew = mine.after.owned_gdi > mine.before.owned_gdi ||
-                      mine.after.gdi > mine.before.gdi || mine.after.user > mine.before.user;
     std::printf("object counts of ours: %s\n", grew ? "GREW" : "no growth");
-
-    DestroyWindow(host);
     return 0;
 }
