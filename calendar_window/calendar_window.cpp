@@ -39,7 +39,8 @@ constexpr tk::ControlDescription kControls[] = {
      .container = L"Picture1",
      .place = {1200, 840, 2490, 2370},
      .tab_index = 1,
-     .calendar = &kMonthView1},
+     .calendar = &kMonthView1,
+     .accessible_name = L"Календарь"},
 };
 
 void OnClickA(tk::Form& form) { about_window::Open(form.app()); }

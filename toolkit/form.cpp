@@ -211,10 +211,12 @@ HWND Form::CreateControl(const ControlDescription& control, HWND parent, int id)
             class_name = kMonthCalendarClassName;
             break;
     }
-    // A picture shows no text; its window text is what accessibility tools read.
-    const wchar_t* text = control.kind == ControlKind::PictureBox && control.accessible_name
-                              ? control.accessible_name
-                              : control.text;
+    // A picture or a calendar shows no window text; it is what accessibility
+    // tools read as the control's name.
+    const bool shows_no_text =
+        control.kind == ControlKind::PictureBox || control.kind == ControlKind::MonthCalendar;
+    const wchar_t* text =
+        shows_no_text && control.accessible_name ? control.accessible_name : control.text;
     return CreateWindowExW(ex_style, class_name, text, style, r.left_px, r.top_px, r.width_px,
                            r.height_px, parent, menu, app_.instance(), params);
 }

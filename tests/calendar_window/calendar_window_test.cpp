@@ -5,8 +5,10 @@
 #include "toolkit/form.h"
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -123,6 +125,37 @@ TEST_F(CalendarWindowTest, TabFollowsTabIndicesAcrossThePanel) {
     HWND first = GetWindow(form_->Control(L"Picture1"), GW_CHILD);
     EXPECT_EQ(first, form_->Control(L"MonthView1"));
     EXPECT_EQ(GetWindow(first, GW_HWNDNEXT), form_->Control(L"A"));
+}
+
+// Screen readers name the picture panel by what it shows and the calendar as
+// a calendar, though neither shows text of its own.
+TEST_F(CalendarWindowTest, PanelAndCalendarHaveAccessibleNames) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    struct Case {
+        const wchar_t* control;
+        const wchar_t* name;
+    };
+    const Case cases[] = {
+        {L"Picture1", L"Монитор в деревянном корпусе, на экране календарь"},
+        {L"MonthView1", L"Календарь"},
+    };
+    for (const Case& c : cases) {
+        IAccessible* object = nullptr;
+        ASSERT_EQ(
+            AccessibleObjectFromWindow(form_->Control(c.control), OBJID_CLIENT,
+                                       __uuidof(IAccessible), reinterpret_cast<void**>(&object)),
+            S_OK)
+            << c.control;
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR name = nullptr;
+        EXPECT_EQ(object->get_accName(self, &name), S_OK) << c.control;
+        EXPECT_EQ(std::wstring(name != nullptr ? name : L""), c.name);
+        SysFreeString(name);
+        object->Release();
+    }
+    CoUninitialize();
 }
 
 // The panel as it paints itself, 0x00RRGGBB pixels.
