@@ -3,6 +3,7 @@
 #include "toolkit/handles.h"
 #include "toolkit/window_class.h"
 
+#include <cstdint>
 #include <memory>
 
 namespace tk {
@@ -17,14 +18,8 @@ public:
         switch (params_.kind) {
             case PictureKind::None:
                 return true;
-            case PictureKind::Bitmap: {
-                bitmap_.reset(static_cast<HBITMAP>(
-                    LoadImageW(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-                BITMAP info{};
-                if (!bitmap_ || !GetObjectW(bitmap_.get(), sizeof info, &info)) return false;
-                size_ = {info.bmWidth, info.bmHeight};
-                return true;
-            }
+            case PictureKind::Bitmap:
+                return LoadBitmapResource(instance, name);
             case PictureKind::Icon: {
                 // Width and height 0 without LR_DEFAULTSIZE: the image's own size.
                 icon_.reset(static_cast<HICON>(LoadImageW(instance, name, IMAGE_ICON, 0, 0, 0)));
@@ -43,12 +38,10 @@ public:
 
     void Paint(HDC dc, const RECT& client) const {
         FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-        if (bitmap_) {
-            UniqueDC source(CreateCompatibleDC(dc));
-            if (source) {
-                ScopedSelect select(source.get(), bitmap_.get());
-                BitBlt(dc, 0, 0, size_.cx, size_.cy, source.get(), 0, 0, SRCCOPY);
-            }
+        if (dib_ != nullptr) {
+            SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(size_.cx), static_cast<DWORD>(size_.cy),
+                              0, 0, 0, static_cast<UINT>(size_.cy), dib_bits_, dib_,
+                              DIB_RGB_COLORS);
         } else if (icon_) {
             DrawIconEx(dc, 0, 0, icon_.get(), size_.cx, size_.cy, 0, nullptr, DI_NORMAL);
         }
@@ -115,9 +108,44 @@ public:
     static constexpr UINT WM_SIZE_PICTURE = WM_USER + 1;
 
 private:
+    // A bitmap is painted straight from the exe's resource, which the system
+    // maps from the file: no private copy of its pixels, no GDI object.
+    bool LoadBitmapResource(HINSTANCE instance, const wchar_t* name) {
+        HRSRC found = FindResourceW(instance, name, MAKEINTRESOURCEW(2));  // RT_BITMAP
+        HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
+        const auto* data = static_cast<const BYTE*>(loaded ? LockResource(loaded) : nullptr);
+        const DWORD size = found ? SizeofResource(instance, found) : 0;
+        if (data == nullptr || size < sizeof(BITMAPINFOHEADER)) return false;
+        const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(data);
+        const LONG width = header->biWidth;
+        const LONG height = header->biHeight < 0 ? -header->biHeight : header->biHeight;
+        const WORD bits = header->biBitCount;
+        if (header->biSize < sizeof(BITMAPINFOHEADER) || header->biSize > size || width <= 0 ||
+            height <= 0 || width > 0x8000 || height > 0x8000 || header->biPlanes != 1 ||
+            (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) ||
+            (header->biCompression != BI_RGB && header->biCompression != BI_BITFIELDS)) {
+            return false;
+        }
+        std::uint64_t table = 0;
+        if (bits <= 8) {
+            table = (header->biClrUsed != 0 ? header->biClrUsed : (1u << bits)) * sizeof(RGBQUAD);
+        } else if (header->biCompression == BI_BITFIELDS &&
+                   header->biSize == sizeof(BITMAPINFOHEADER)) {
+            table = 3 * sizeof(DWORD);
+        }
+        const std::uint64_t stride = (static_cast<std::uint64_t>(width) * bits + 31) / 32 * 4;
+        const std::uint64_t offset = header->biSize + table;
+        if (offset + stride * static_cast<std::uint64_t>(height) > size) return false;
+        dib_ = reinterpret_cast<const BITMAPINFO*>(data);
+        dib_bits_ = data + offset;
+        size_ = {width, height};
+        return true;
+    }
+
     HWND hwnd_;
     PictureBoxParams params_;
-    UniqueBitmap bitmap_;
+    const BITMAPINFO* dib_ = nullptr;
+    const void* dib_bits_ = nullptr;
     UniqueIcon icon_;
     SIZE size_{};
     // Focus cues start hidden, as the form's do until the keyboard is used.

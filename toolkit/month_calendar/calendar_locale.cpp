@@ -145,7 +145,7 @@ LocaleTexts LoadLocaleTexts(const wchar_t* locale) {
     for (unsigned i = 0; i < 12; ++i) {
         texts.month_names[i] = LocaleString(locale, LOCALE_SMONTHNAME1 + i);
         texts.short_month_names[i] = LocaleString(locale, LOCALE_SABBREVMONTHNAME1 + i);
-        if (texts.month_names[i].empty()) texts.month_names[i] = std::to_wstring(i + 1);
+        if (texts.month_names[i].empty()) texts.month_names[i] = YearText(static_cast<int>(i + 1));
         if (texts.short_month_names[i].empty()) texts.short_month_names[i] = texts.month_names[i];
     }
     for (unsigned i = 0; i < 7; ++i) {
@@ -200,13 +200,28 @@ std::wstring FormatLongDate(const wchar_t* locale, int year, unsigned month, uns
         locale, date, LongDatePictureWithWeekday(LocaleString(locale, LOCALE_SLONGDATE)));
     if (text.empty()) {
         // A locale the system does not know: the digits, year first.
-        const auto two = [](unsigned n) { return (n < 10 ? L"0" : L"") + std::to_wstring(n); };
+        const auto two = [](unsigned n) {
+            return (n < 10 ? L"0" : L"") + YearText(static_cast<int>(n));
+        };
         text = YearText(year) + L'-' + two(month) + L'-' + two(day);
     }
     return text;
 }
 
-std::wstring YearText(int year) { return std::to_wstring(year); }
+// Digits by hand: std::to_wstring would bring the whole printf family into
+// the exe (about 20 KB) for these few numbers.
+std::wstring YearText(int year) {
+    wchar_t digits[12];
+    wchar_t* end = digits + std::size(digits);
+    wchar_t* at = end;
+    unsigned magnitude = year < 0 ? 0u - static_cast<unsigned>(year) : static_cast<unsigned>(year);
+    do {
+        *--at = static_cast<wchar_t>(L'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (year < 0) *--at = L'-';
+    return std::wstring(at, end);
+}
 
 std::wstring YearSpanText(int first_year, int last_year) {
     return YearText(first_year) + L'\x2013' + YearText(last_year);

@@ -179,6 +179,9 @@ TEST(CalendarLocale, WeekdayNumbersMatchTheLocalesCounting) {
     EXPECT_EQ(YearSpanText(2000, 2009),
               L"2000\x2013"
               L"2009");
+    for (const int year : {0, 7, 10, 1753, 9999, 10000, -1000, 2147483647, -2147483647 - 1}) {
+        EXPECT_EQ(YearText(year), std::to_wstring(year));
+    }
 }
 
 }  // namespace
