@@ -1,5 +1,7 @@
 #include "bench/process_figures.h"
 
+#include "tests/support/driver.h"
+
 #include <psapi.h>
 
 #include <algorithm>
@@ -15,18 +17,9 @@ namespace {
 // architecture Wine runs on.
 constexpr double kMsPerTick = 10.0;
 
-// A whole file, read until its end: files in /proc report a size of 0.
+// A whole file, or nothing read: a process that ended has no /proc files.
 std::string ReadWholeFile(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    std::string data;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        data.append(buffer, got);
-    CloseHandle(file);
-    return data;
+    return driver::ReadWholeFile(path).value_or(std::string());
 }
 
 // Wine shows the Unix root as drive Z:.

@@ -1,5 +1,7 @@
 #include "tests/reliability/measures.h"
 
+#include "tests/support/driver.h"
+
 #include <windows.h>
 #include <psapi.h>
 
@@ -40,20 +42,6 @@ long (*WorkingGdiMeasure())() {
     return measure;
 }
 
-std::optional<std::string> ReadWholeFile(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::string text;
-    char buffer[4096];
-    DWORD read = 0;
-    // /proc files report size 0: read until the end instead.
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        text.append(buffer, read);
-    CloseHandle(file);
-    return text;
-}
-
 std::optional<long> FieldKb(const std::string& status, const char* name) {
     const std::string key = std::string("\n") + name + ":";
     const std::size_t at = status.find(key);
@@ -85,7 +73,7 @@ std::optional<long> PrivateMemoryKb(HANDLE process, std::optional<int> linux_pid
 
 std::optional<LinuxMemory> LinuxMemoryOf(int linux_pid) {
     const std::optional<std::string> status =
-        ReadWholeFile(L"Z:\\proc\\" + std::to_wstring(linux_pid) + L"\\status");
+        driver::ReadWholeFile(L"Z:\\proc\\" + std::to_wstring(linux_pid) + L"\\status");
     if (!status) return std::nullopt;
     const std::optional<long> resident = FieldKb(*status, "VmRSS");
     const std::optional<long> anonymous = FieldKb(*status, "RssAnon");
@@ -105,7 +93,7 @@ std::optional<int> LinuxPidWithTag(const std::string& tag) {
         const long pid = std::wcstol(name, &end, 10);
         if (*end != L'\0') continue;
         const std::optional<std::string> command =
-            ReadWholeFile(std::wstring(L"Z:\\proc\\") + name + L"\\cmdline");
+            driver::ReadWholeFile(std::wstring(L"Z:\\proc\\") + name + L"\\cmdline");
         if (command && command->find(tag) != std::string::npos)
             found.push_back(static_cast<int>(pid));
     } while (FindNextFileW(search, &entry));

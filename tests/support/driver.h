@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,10 @@ void WheelAt(POINT screen, int delta);
 // Wine copies the struct of an MCM_* message across), so the bytes go through
 // a buffer in the target's memory: written before, read back after. False if
 // the buffer could not be used or the window did not answer in time.
+// A whole file, read until its end (files in /proc report a size of 0);
+// nothing if it cannot be opened.
+std::optional<std::string> ReadWholeFile(const std::wstring& path);
+
 bool SendWithRemoteBuffer(HANDLE process, HWND window, UINT message, WPARAM wparam, void* data,
                           std::size_t size, DWORD timeout_ms, LRESULT* result);
 
